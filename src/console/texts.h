@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+
+// Every text the operator sees, in one place so a reviewer can check them
+// against what the loggers' operators know. Spelling quirks are deliberate:
+// operators and their procedures quote these messages as they stand.
+namespace texts {
+
+inline const QString kAppTitle = QStringLiteral("TAVControl");
+inline const QString kWarningTitle = QStringLiteral("Warning");
+inline const QString kMainCaption = QStringLiteral("Mirvane");
+inline const QString kCrLf = QStringLiteral("\r\n");
+
+// Main window
+inline const QString kStripTitle = QStringLiteral("Logger remote control");
+inline const QString kReconnecting = QStringLiteral("Reconnecting...");
+inline const QString kDisplay = QStringLiteral("Display");
+inline const QString kDisplayOn = QStringLiteral("Display ON");
+inline const QString kDisplayOff = QStringLiteral("Warning display deactived");
+inline const QString kLogAdded = QStringLiteral("Log added:");
+
+// Whole-file reading
+inline const QString kFileNotFound = QStringLiteral("File not found");
+
+// Connection lifecycle
+inline const QString kAlreadyConnected = QStringLiteral("Already connected");
+inline const QString kSelectLogger = QStringLiteral("Select logger");
+inline const QString kConfirmClear = QStringLiteral("Warning\r\nConfirm clear screens?");
+inline const QString kConnectionStopped = QStringLiteral("Connection stopped");
+inline const QString kNotAbleToConnect = QStringLiteral("Not able to connect");
+inline const QString kErrorConnecting = QStringLiteral("Error conecting logger ");
+
+// Link timers
+inline const QString kWaiting = QStringLiteral("Waiting ...");
+inline const QString kWaitingCount = QStringLiteral("Waiting ... ");
+inline const QString kReady = QStringLiteral("Ready for connection");
+
+// Commands
+inline const QString kNoConnection = QStringLiteral("There is no connection");
+inline const QString kNoConnectionParam = QStringLiteral("There is no conecction");
+inline const QString kNoConnectionLinux = QStringLiteral("There is no conenction");
+inline const QString kNoConnectionHistoric = QStringLiteral("No hay conexión");
+
+// Grid
+inline const QString kDisconnectBefore = QStringLiteral("Desconnect before");
+
+// Session log
+inline const QString kLogAlready = QStringLiteral("Log already activated");
+inline const QString kInitLog = QStringLiteral("Warning\r\nInit log?");
+inline const QString kLogActive = QStringLiteral("Log Activado");
+inline const QString kLogInactive = QStringLiteral("Log Desactivado");
+inline const QString kLogNotActive = QStringLiteral("Log no activate");
+inline const QString kLogTooBig = QStringLiteral("Desactivado por tamaño");
+inline const QString kLogError = QStringLiteral("Error Log");
+inline const QString kLogBytesSuffix = QStringLiteral(" bytes");
+
+// Address dialog
+inline const QString kAddressTitle = QStringLiteral("IP & Port configuration");
+
+// About box
+inline const QString kAboutTitle = QStringLiteral("Help");
+inline const QString kAboutVersion = QStringLiteral("Logger remote control V3.2");
+inline const QString kCompany = QStringLiteral("Mirvane Systems");
+
+} // namespace texts
