@@ -64,3 +64,10 @@ inline const QString kAboutVersion = QStringLiteral("Logger remote control V3.2"
 inline const QString kCompany = QStringLiteral("Mirvane Systems");
 
 } // namespace texts
+
+namespace texts {
+// Not among the loggers' own messages: a list file that exists but cannot be read.
+inline QString cannotRead(const QString &file, const QString &reason) {
+    return QStringLiteral("Cannot read %1: %2").arg(file, reason);
+}
+} // namespace texts

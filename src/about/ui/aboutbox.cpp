@@ -1,0 +1,32 @@
+#include "about/ui/aboutbox.h"
+
+#include "console/texts.h"
+
+#include <QFont>
+#include <QLabel>
+#include <QPixmap>
+
+AboutBox::AboutBox(QWidget *parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("Acerca"));
+    setWindowTitle(texts::kAboutTitle);
+    setAttribute(Qt::WA_DeleteOnClose);
+    // 4125 x 2025 twips.
+    setFixedSize(275, 135);
+
+    auto *picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("Picture1"));
+    picture->setPixmap(QPixmap(QStringLiteral(":/mirvane.png")));
+    picture->setGeometry(8, 8, 73, 65);
+    picture->setAccessibleName(QStringLiteral("Mirvane icon"));
+
+    auto *company = new QLabel(texts::kCompany, this);
+    company->setObjectName(QStringLiteral("Label2"));
+    QFont companyFont(QStringLiteral("MS Sans Serif"));
+    companyFont.setPointSizeF(13.5);
+    company->setFont(companyFont);
+    company->setGeometry(104, 32, 153, 25);
+
+    auto *version = new QLabel(texts::kAboutVersion, this);
+    version->setObjectName(QStringLiteral("Label1"));
+    version->setGeometry(8, 88, 200, 25);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+
+#include "commands/frames.h"
+
+// Checks of the numbers the operator types into the argument dialogs (test
+// alarm, historic counter). They turn the boxes' texts into what the frame
+// carries, or into the message that refuses them; no widgets involved.
+namespace argumentchecks {
+
+// Number pattern "00000000": text that reads as a number ('.' as decimal
+// point whatever the locale, optional sign, optional surrounding blanks,
+// optional exponent; no inf, nan or hex) is rounded half away from zero to a
+// whole number and written with at least eight digits, zero-padded, a minus
+// sign kept in front ("7" -> "00000007", "12.6" -> "00000013",
+// "-1" -> "-00000001", "100000000" -> "100000000"). A number that rounds to
+// zero has no sign. Text that does not read as a number (the empty text
+// included, and numbers beyond the range of a double) comes back unchanged.
+QString formatEightDigits(const QString &text);
+
+// Exactly eight ASCII digits, nothing else.
+bool isEightDigits(const QString &text);
+
+// The test-alarm check: formats both texts, then refuses what is not exactly
+// eight digits (non-numbers and empty text included). id always holds the
+// formatted id; code holds the formatted code once it has been checked (it is
+// not looked at when the id is refused). error is the message for the first
+// failing field, empty when both pass.
+struct AlarmCheck {
+    QString id;
+    QString code;
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+AlarmCheck checkAlarm(const QString &idText, const QString &codeText);
+
+// The historic-counter dialog's eight boxes, texts as typed.
+struct HistoricBoxes {
+    QString hour1, day1, month1, year1, hour2, day2, month2, year2;
+};
+
+// from/to hold the numbers read (years in full, e.g. 2019) when error is
+// empty; they are left zero when the boxes are refused.
+struct HistoricCheck {
+    frames::HourStamp from{}, to{};
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+
+// A to-hour above 23 is refused first with "Hora máxima 23". Then every box
+// must hold a whole number that fits its byte in the frame (years 2000..2255,
+// all other boxes 0..255); the first box that does not, in the order of the
+// HistoricBoxes members, is named in the message.
+HistoricCheck checkHistoric(const HistoricBoxes &boxes);
+
+} // namespace argumentchecks

@@ -1,0 +1,10 @@
+#include "commands/utctime.h"
+
+#include "console/clock.h"
+
+QDateTime GetUTCTime(const Clock &clock) {
+    const QDateTime now = clock.nowUtc().toUTC();
+    // Whole seconds: the frame has no field for a fraction.
+    const QTime time = now.time();
+    return QDateTime(now.date(), QTime(time.hour(), time.minute(), time.second()), Qt::UTC);
+}

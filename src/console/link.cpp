@@ -1,0 +1,60 @@
+#include "console/link.h"
+
+#include <QTcpSocket>
+
+Link::Link(QObject *parent) : QObject(parent), m_socket(new QTcpSocket(this)) {
+    connect(m_socket, &QTcpSocket::readyRead, this, &Link::readyRead);
+    connect(m_socket, &QTcpSocket::connected, this, &Link::connected);
+    connect(m_socket, &QTcpSocket::stateChanged, this, [this](QAbstractSocket::SocketState s) {
+        if (s == QAbstractSocket::UnconnectedState) {
+            Q_EMIT closed();
+        }
+    });
+}
+
+Link::~Link() {
+    m_socket->abort();
+}
+
+bool Link::isConnected() const {
+    return m_socket->state() == QAbstractSocket::ConnectedState;
+}
+
+bool Link::isStale() const {
+    return m_socket->state() != QAbstractSocket::ConnectedState &&
+           m_socket->state() != QAbstractSocket::UnconnectedState;
+}
+
+QAbstractSocket::SocketState Link::state() const {
+    return m_socket->state();
+}
+
+void Link::connectTo(const QString &host, quint16 port) {
+    m_socket->connectToHost(host, port);
+}
+
+bool Link::send(const QByteArray &frame) {
+    if (!isConnected()) {
+        return false;
+    }
+    if (m_socket->write(frame) != frame.size()) {
+        return false;
+    }
+    m_socket->flush();
+    return true;
+}
+
+void Link::close() {
+    if (m_socket->state() == QAbstractSocket::ConnectedState) {
+        m_socket->flush();
+    }
+    m_socket->abort();
+}
+
+bool Link::hasData() const {
+    return m_socket->bytesAvailable() > 0;
+}
+
+QByteArray Link::readAll() {
+    return m_socket->readAll();
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QAbstractSocket>
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QTcpSocket;
+
+// Owns the one TCP connection to a logger. "Connected" is asked here and
+// nowhere else; the link never talks to the operator.
+class Link final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Link)
+
+public:
+    explicit Link(QObject *parent = nullptr);
+    ~Link() override;
+
+    // Only the connected state counts; resolving, connecting and a half-closed
+    // socket all count as not connected.
+    bool isConnected() const;
+    // Neither connected nor closed: a pending attempt, or a peer that went away.
+    bool isStale() const;
+    QAbstractSocket::SocketState state() const;
+
+    // Starts a connection (host names are resolved) and returns at once.
+    void connectTo(const QString &host, quint16 port);
+    // One write per frame, pushed out at once. False when not connected or
+    // when the socket refused the bytes.
+    bool send(const QByteArray &frame);
+    // Back to the closed state at once, whatever the state was; what was
+    // already written is pushed out first.
+    void close();
+
+    bool hasData() const;
+    QByteArray readAll();
+
+Q_SIGNALS:
+    void readyRead();
+    void connected();
+    // The socket left a connected or pending state (either side closed it).
+    void closed();
+
+private:
+    QTcpSocket *m_socket;
+};

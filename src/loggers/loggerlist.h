@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <array>
+#include <vector>
+
+// Reads the bytes of loggers.txt into grid rows and the FTP server entry.
+// Bytes are kept exactly as the file holds them (no decoding, no trimming);
+// display code decodes them once. The reader never fails: lines it cannot
+// place are ignored, as the console has always done with this file.
+struct LoggerList {
+    static constexpr int kMaxRows = 39; // grid rows 1..39
+    // rows[i] is grid row i+1: {identifier, host, port}; cells never written stay empty.
+    // rows.size() is the number of grid rows the file reached (<= 39); a blank line
+    // after a logger line occupies a row, so rows may contain empty rows.
+    std::vector<std::array<QByteArray, 3>> rows;
+    QByteArray ftpUser, ftpPass, ftpServer; // empty when there is no FTPSERVER entry
+};
+
+LoggerList parseLoggerList(QByteArrayView text);

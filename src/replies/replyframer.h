@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <vector>
+
+// One line of the reply stream, cut at a line feed: the text seen outside braces and the
+// text seen inside braces. Either may be empty; the framer never returns a line with both empty.
+struct ReplyLine {
+    QByteArray trace;
+    QByteArray operation;
+};
+
+// Cuts the logger's reply stream into lines and sorts each byte into trace text (outside
+// braces) or operation text (inside braces). Keeps the unfinished line and the brace mode
+// between arrivals, so a line split by the network comes out whole and in the right list.
+class ReplyFramer {
+public:
+    // Cuts bytes at line feeds, keeping unfinished text and the brace mode for the next call.
+    // Appends one ReplyLine per line feed whose trace or operation text is non-empty.
+    void feed(QByteArrayView bytes, std::vector<ReplyLine> &out);
+    // Text pending without a line feed (returned and cleared; the brace mode is kept).
+    // Empty ReplyLine when nothing is pending.
+    ReplyLine takeRemainder();
+    bool hasPending() const;
+    bool inOperation() const; // current brace mode
+    // A new connection: nothing pending, trace mode.
+    void reset();
+
+private:
+    void emitLine(std::vector<ReplyLine> &out);
+
+    QByteArray m_trace;
+    QByteArray m_operation;
+    bool m_inOperation = false;
+};

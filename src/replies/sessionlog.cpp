@@ -1,0 +1,51 @@
+#include "replies/sessionlog.h"
+
+#include <QFileInfo>
+
+SessionLog::~SessionLog() {
+    close();
+}
+
+std::optional<QString> SessionLog::open(const QString &path, Mode mode) {
+    close();
+    m_path = path;
+    m_file.setFileName(path);
+    m_absolutePath = QFileInfo(path).absoluteFilePath();
+    // No Text flag: entries are raw 8-bit bytes and the line end is written as CR LF by hand.
+    const QIODevice::OpenMode flags =
+        QIODevice::WriteOnly | (mode == Mode::Truncate ? QIODevice::Truncate : QIODevice::Append);
+    if (!m_file.open(flags)) {
+        return m_file.errorString();
+    }
+    return std::nullopt;
+}
+
+bool SessionLog::isOpen() const {
+    return m_file.isOpen();
+}
+
+bool SessionLog::write(QByteArrayView entry) {
+    if (!m_file.isOpen()) {
+        return false;
+    }
+    return m_file.write(entry.data(), entry.size()) == entry.size() && m_file.write("\r\n", 2) == 2;
+}
+
+bool SessionLog::flush() {
+    if (!m_file.isOpen() || !m_file.flush()) {
+        return false;
+    }
+    // On POSIX systems writes to a file whose name (or folder) was removed still succeed and
+    // land nowhere the operator can read; report that as a failure rather than lose the log.
+    return QFileInfo::exists(m_absolutePath);
+}
+
+void SessionLog::close() {
+    if (m_file.isOpen()) {
+        m_file.close();
+    }
+}
+
+QString SessionLog::path() const {
+    return m_path;
+}

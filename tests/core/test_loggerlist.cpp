@@ -1,0 +1,371 @@
+#include "loggers/loggerlist.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Row = std::array<QByteArray, 3>;
+using Rows = std::vector<Row>;
+
+// Literal bytes with embedded NULs kept (a plain const char * stops at the first NUL).
+template <std::size_t N> QByteArray raw(const char (&s)[N]) {
+    return QByteArray(s, static_cast<qsizetype>(N - 1));
+}
+
+std::string show(const QByteArray &bytes) {
+    std::string out = "\"";
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b < 0x7F && b != '"' && b != '\\') {
+            out += c;
+        } else {
+            static const char hex[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += hex[b >> 4];
+            out += hex[b & 0xF];
+        }
+    }
+    return out + "\"";
+}
+
+std::string show(const LoggerList &list) {
+    std::string out = "rows " + std::to_string(list.rows.size()) + ":";
+    for (std::size_t i = 0; i < list.rows.size(); ++i) {
+        out += "\n  " + std::to_string(i + 1) + ": " + show(list.rows[i][0]) + " " +
+               show(list.rows[i][1]) + " " + show(list.rows[i][2]);
+    }
+    return out + "\n  ftp: " + show(list.ftpUser) + " " + show(list.ftpPass) + " " +
+           show(list.ftpServer);
+}
+
+::testing::AssertionResult sameList(const LoggerList &actual, const LoggerList &expected) {
+    if (actual.rows == expected.rows && actual.ftpUser == expected.ftpUser &&
+        actual.ftpPass == expected.ftpPass && actual.ftpServer == expected.ftpServer) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "\nactual:   " << show(actual) << "\nexpected: " << show(expected);
+}
+
+LoggerList listOf(Rows rows, QByteArray user = {}, QByteArray pass = {}, QByteArray server = {}) {
+    LoggerList list;
+    list.rows = std::move(rows);
+    list.ftpUser = std::move(user);
+    list.ftpPass = std::move(pass);
+    list.ftpServer = std::move(server);
+    return list;
+}
+
+QByteArray toBareLf(QByteArray text) {
+    return text.replace("\r\n", "\n");
+}
+
+QByteArray loggerLine(int n) {
+    return "LOGGER:L" + QByteArray::number(n) + ",10.0.0." + QByteArray::number(n) + "," +
+           QByteArray::number(4000 + n) + "\r\n";
+}
+
+Row loggerRow(int n) {
+    return {"L" + QByteArray::number(n), "10.0.0." + QByteArray::number(n),
+            QByteArray::number(4000 + n)};
+}
+
+QByteArray loggerLines(int first, int last) {
+    QByteArray text;
+    for (int n = first; n <= last; ++n) {
+        text += loggerLine(n);
+    }
+    return text;
+}
+
+Rows loggerRows(int first, int last) {
+    Rows rows;
+    for (int n = first; n <= last; ++n) {
+        rows.push_back(loggerRow(n));
+    }
+    return rows;
+}
+
+Rows operator+(Rows a, const Rows &b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+struct Case {
+    const char *name;
+    QByteArray text; // CR LF line ends throughout
+    LoggerList expected;
+};
+
+// Files written the usual way, with CR LF line ends. Their bare-LF twins and
+// their copies without the final line feed are checked against the same results.
+std::vector<Case> crlfCases() {
+    return {
+        {"well formed",
+         "FTPSERVER:user,pass,ftp.example.com\r\nLOGGER:A,1.2.3.4,4001\r\n"
+         "LOGGER:B,host.b,4002\r\n",
+         listOf({{"A", "1.2.3.4", "4001"}, {"B", "host.b", "4002"}}, "user", "pass",
+                "ftp.example.com")},
+        {"only an FTPSERVER line", "FTPSERVER:u,p,s\r\n", listOf({}, "u", "p", "s")},
+        {"blank line after a logger line occupies an empty row",
+         "LOGGER:A,1.2.3.4,4001\r\n\r\nLOGGER:B,h,5\r\n",
+         listOf({{"A", "1.2.3.4", "4001"}, {}, {"B", "h", "5"}})},
+        {"blank lines at the end still occupy rows", "LOGGER:A,h,1\r\n\r\n\r\n",
+         listOf({{"A", "h", "1"}, {}, {}})},
+        {"keyword-less line after a logger line fills the next row from its field 1",
+         "LOGGER:A,h,1\r\nX:B,h2,2\r\nC,h3,3\r\n",
+         listOf({{"A", "h", "1"}, {"B", "h2", "2"}, {"h3", "3", ""}})},
+        {"keyword line alone occupies an empty row", "LOGGER\r\nx:A,h,1\r\n",
+         listOf({{}, {"A", "h", "1"}})},
+        {"keyword with characters around it", "xxLOGGERyy:A,h,1\r\n# LOGGER 2 :B,g,2\r\n",
+         listOf({{"A", "h", "1"}, {"B", "g", "2"}})},
+        {"keyword with characters around it for FTP", "my FTPSERVER entry:u,p,s\r\n",
+         listOf({}, "u", "p", "s")},
+        {"lower or mixed case keywords do not count",
+         "logger:A,h,1\r\nLogger:B,h,2\r\nftpserver:u,p,s\r\nFtpServer:u,p,s\r\n", listOf({})},
+        {"a field holding both keywords is a logger", "FTPSERVER LOGGER:A,h,1\r\n",
+         listOf({{"A", "h", "1"}})},
+        {"both keywords in the other order is a logger too", "LOGGERFTPSERVER:A,h,1\r\n",
+         listOf({{"A", "h", "1"}})},
+        {"keyword only counts in field 0", "x:LOGGER,h,1\r\nx:u,FTPSERVER,s\r\n", listOf({})},
+        {"spaces and tabs stay part of a value",
+         "LOGGER:A, 1.2.3.4, 4001\r\n LOGGER\t: B ,\th\t,2 \r\n",
+         listOf({{"A", " 1.2.3.4", " 4001"}, {" B ", "\th\t", "2 "}})},
+        {"colon inside a value splits it", "LOGGER:A,host:8080,4001\r\n",
+         listOf({{"A", "host", "8080"}})},
+        {"carriage return inside a line is a separator", "LOGGER:A\rh\r1\r\n",
+         listOf({{"A", "h", "1"}})},
+        {"empty fields are written empty", "LOGGER:,,4001\r\nLOGGER:B\r\n",
+         listOf({{"", "", "4001"}, {"B", "", ""}})},
+        {"second FTPSERVER line overwrites only the fields it carries",
+         "FTPSERVER:u1,p1,s1\r\nFTPSERVER:u2\r\n", listOf({}, "u2", "p1", "s1")},
+        {"second FTPSERVER line with two fields", "FTPSERVER:u1,p1,s1\r\nFTPSERVER:u2,p2\r\n",
+         listOf({}, "u2", "p2", "s1")},
+        {"second FTPSERVER line that carries an empty field clears it",
+         "FTPSERVER:u1,p1,s1\r\nFTPSERVER:,p2\r\n", listOf({}, "", "p2", "s1")},
+        {"keyword-less line after FTPSERVER overwrites the FTP fields",
+         "FTPSERVER:u1,p1,s1\r\nnothing:u2,p2,s2\r\n", listOf({}, "u2", "p2", "s2")},
+        {"keyword-less line after FTPSERVER with fewer fields",
+         "FTPSERVER:u1,p1,s1\r\nnothing:u2\r\n", listOf({}, "u2", "p1", "s1")},
+        {"blank line after FTPSERVER changes nothing and takes no row",
+         "FTPSERVER:u,p,s\r\n\r\n\r\nLOGGER:A,h,1\r\n", listOf({{"A", "h", "1"}}, "u", "p", "s")},
+        {"FTPSERVER between loggers takes no row",
+         "LOGGER:A,h,1\r\nFTPSERVER:u,p,s\r\nLOGGER:B,g,2\r\n",
+         listOf({{"A", "h", "1"}, {"B", "g", "2"}}, "u", "p", "s")},
+        {"keyword-less line after loggers then FTPSERVER goes to FTP",
+         "LOGGER:A,h,1\r\nFTPSERVER:u,p,s\r\nx:v,q,t\r\n",
+         listOf({{"A", "h", "1"}}, "v", "q", "t")},
+        {"lines before any keyword are ignored", "A,h,1\r\nheader line\r\n\r\nLOGGER:B,h,2\r\n",
+         listOf({{"B", "h", "2"}})},
+        {"logger fields past the third are ignored",
+         "LOGGER:A,h,1,extra,more:yet\r\nLOGGER:B,g,2\r\n",
+         listOf({{"A", "h", "1"}, {"B", "g", "2"}})},
+        {"FTP fields past the third are ignored", "FTPSERVER:u,p,s,x,y\r\n",
+         listOf({}, "u", "p", "s")},
+        {"line of separators only after a logger", "LOGGER:A,h,1\r\n,,,\r\n:\r\n",
+         listOf({{"A", "h", "1"}, {"", "", ""}, {"", "", ""}})},
+        {"39 loggers then FTPSERVER: FTP line not read", loggerLines(1, 39) + "FTPSERVER:u,p,s\r\n",
+         listOf(loggerRows(1, 39))},
+        {"40 loggers: the 40th is not shown", loggerLines(1, 40), listOf(loggerRows(1, 39))},
+        {"FTPSERVER first then 39 loggers", "FTPSERVER:u,p,s\r\n" + loggerLines(1, 39),
+         listOf(loggerRows(1, 39), "u", "p", "s")},
+        {"FTPSERVER in the middle of 39 loggers",
+         loggerLines(1, 20) + "FTPSERVER:u,p,s\r\n" + loggerLines(21, 39),
+         listOf(loggerRows(1, 39), "u", "p", "s")},
+        {"FTPSERVER in the middle of 45 loggers",
+         loggerLines(1, 20) + "FTPSERVER:u,p,s\r\n" + loggerLines(21, 45),
+         listOf(loggerRows(1, 39), "u", "p", "s")},
+        {"keyword-less line after 38 loggers takes row 39",
+         loggerLines(1, 38) + "x:A,h,1\r\nFTPSERVER:u,p,s\r\n",
+         listOf(loggerRows(1, 38) + Rows{{"A", "h", "1"}})},
+        {"blank line counts towards the 39 rows",
+         loggerLines(1, 20) + "\r\n" + loggerLines(21, 40) + "FTPSERVER:u,p,s\r\n",
+         listOf(loggerRows(1, 20) + Rows{{}} + loggerRows(21, 38))},
+    };
+}
+
+void PrintTo(const Case &c, std::ostream *os) {
+    *os << c.name;
+}
+
+class LoggerListCases : public ::testing::TestWithParam<Case> {};
+
+TEST_P(LoggerListCases, CrLfFile) {
+    EXPECT_TRUE(sameList(parseLoggerList(GetParam().text), GetParam().expected));
+}
+
+TEST_P(LoggerListCases, BareLfTwinGivesTheSameResult) {
+    const QByteArray lf = toBareLf(GetParam().text);
+    EXPECT_TRUE(sameList(parseLoggerList(lf), GetParam().expected));
+}
+
+TEST_P(LoggerListCases, MissingFinalLineFeedGivesTheSameResult) {
+    const QByteArray &text = GetParam().text;
+    ASSERT_TRUE(text.endsWith('\n'));
+    EXPECT_TRUE(sameList(parseLoggerList(text.chopped(1)), GetParam().expected));
+    // Without CRs the last line loses its only terminator; a blank last line
+    // then vanishes altogether, so only cut lines that have text.
+    const QByteArray lf = toBareLf(text);
+    if (!lf.endsWith("\n\n")) {
+        EXPECT_TRUE(sameList(parseLoggerList(lf.chopped(1)), GetParam().expected));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, LoggerListCases, ::testing::ValuesIn(crlfCases()),
+                         [](const ::testing::TestParamInfo<Case> &info) {
+                             std::string name;
+                             for (const char *p = info.param.name; *p; ++p) {
+                                 const char c = *p;
+                                 const bool alnum = (c >= 'a' && c <= 'z') ||
+                                                    (c >= 'A' && c <= 'Z') ||
+                                                    (c >= '0' && c <= '9');
+                                 name += alnum ? c : '_';
+                             }
+                             return name;
+                         });
+
+TEST(LoggerList, FilesWithoutEntries) {
+    const char *const texts[] = {"", "\n", "\r\n", "\n\n\r\n\r", "\r", ",:,", "just text"};
+    for (const char *text : texts) {
+        SCOPED_TRACE(show(QByteArray(text)));
+        EXPECT_TRUE(sameList(parseLoggerList(text), listOf({})));
+    }
+}
+
+TEST(LoggerList, BareLineFeedStillFillsThePort) {
+    EXPECT_TRUE(
+        sameList(parseLoggerList("LOGGER:A,1.2.3.4,4001\n"), listOf({{"A", "1.2.3.4", "4001"}})));
+    EXPECT_TRUE(sameList(parseLoggerList("FTPSERVER:u,p,ftp.example.com\n"),
+                         listOf({}, "u", "p", "ftp.example.com")));
+}
+
+TEST(LoggerList, FinalLineWithoutLineFeedIsRead) {
+    const struct {
+        const char *text;
+        LoggerList expected;
+    } cases[] = {
+        {"LOGGER:A,h,1\r\nLOGGER:B,g,2", listOf({{"A", "h", "1"}, {"B", "g", "2"}})},
+        {"LOGGER:A,h,1\r\nLOGGER:B,g,2\r", listOf({{"A", "h", "1"}, {"B", "g", "2"}})},
+        {"LOGGER:A,h,1\r\nLOGGER:B,g,", listOf({{"A", "h", "1"}, {"B", "g", ""}})},
+        {"LOGGER:A,h,1", listOf({{"A", "h", "1"}})},
+        {"LOGGER", listOf({{}})},
+        {"FTPSERVER:u,p,s", listOf({}, "u", "p", "s")},
+        // A lone CR after a logger line is a blank line: it occupies a row.
+        {"LOGGER:A,h,1\r\n\r", listOf({{"A", "h", "1"}, {}})},
+        // Nothing after the last line feed: no extra row.
+        {"LOGGER:A,h,1\n", listOf({{"A", "h", "1"}})},
+        {"no keyword at all", listOf({})},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_TRUE(sameList(parseLoggerList(c.text), c.expected));
+    }
+}
+
+TEST(LoggerList, EmptyPendingFieldAtBareLineFeedIsNoField) {
+    // With CR LF the CR closes an empty third field and clears the password;
+    // with a bare LF the empty text before it is not a field, so the earlier
+    // password stays.
+    EXPECT_TRUE(sameList(parseLoggerList("FTPSERVER:u1,p1,s1\r\nFTPSERVER:u2,\r\n"),
+                         listOf({}, "u2", "", "s1")));
+    EXPECT_TRUE(sameList(parseLoggerList("FTPSERVER:u1,p1,s1\nFTPSERVER:u2,\n"),
+                         listOf({}, "u2", "p1", "s1")));
+    // A CR LF line gains no fourth field from the empty text between CR and LF:
+    // the keyword-less line overwrites exactly three FTP fields and no more.
+    EXPECT_TRUE(sameList(parseLoggerList("FTPSERVER:u,p,s\r\nx:a\r\n"), listOf({}, "a", "p", "s")));
+}
+
+TEST(LoggerList, MixedLineEnds) {
+    const QByteArray text = "FTPSERVER:u,p,s\nLOGGER:A,h,1\r\nLOGGER:B,g,2\n\nLOGGER:C,f,3\r\n"
+                            "\r\nLOGGER:D,e,4";
+    EXPECT_TRUE(sameList(
+        parseLoggerList(text),
+        listOf({{"A", "h", "1"}, {"B", "g", "2"}, {}, {"C", "f", "3"}, {}, {"D", "e", "4"}}, "u",
+               "p", "s")));
+}
+
+TEST(LoggerList, EightBitBytesAreKeptExactly) {
+    const QByteArray text = raw("FTPSERVER:us\xF1r,p\0ss,\xFF\x80\r\nLOGGER:Pe\xF1"
+                                "a\x80,h\0st,\xFF\0\r\n");
+    EXPECT_TRUE(
+        sameList(parseLoggerList(text), listOf({{raw("Pe\xF1"
+                                                     "a\x80"),
+                                                 raw("h\0st"), raw("\xFF\0")}},
+                                               raw("us\xF1r"), raw("p\0ss"), raw("\xFF\x80"))));
+
+    // NUL inside the keyword field does not hide the keyword.
+    EXPECT_TRUE(sameList(parseLoggerList(raw("\0LOGGER\0:A,h,1\r\n")), listOf({{"A", "h", "1"}})));
+
+    // Every byte other than the three separators and the line feed belongs to
+    // the value, including NUL, the other control bytes and 0x80..0xFF.
+    QByteArray every;
+    for (int b = 0; b < 256; ++b) {
+        if (b != ',' && b != ':' && b != '\r' && b != '\n') {
+            every.append(static_cast<char>(b));
+        }
+    }
+    ASSERT_EQ(every.size(), 252);
+    const LoggerList list = parseLoggerList("LOGGER:" + every + "," + every + "\r\n");
+    EXPECT_TRUE(sameList(list, listOf({{every, every, ""}})));
+}
+
+TEST(LoggerList, TextBeyond32766CharactersIsRead) {
+    QByteArray text;
+    while (text.size() <= 40000) {
+        text += "comment line before the list\r\n";
+    }
+    text += "FTPSERVER:u,p,s\r\nLOGGER:A,h,1\r\n";
+    EXPECT_TRUE(sameList(parseLoggerList(text), listOf({{"A", "h", "1"}}, "u", "p", "s")));
+}
+
+TEST(LoggerList, HundredThousandLines) {
+    // Keyword-less lines are walked to the end; the logger after them is read.
+    QByteArray text;
+    for (int i = 0; i < 100000; ++i) {
+        text += "comment " + QByteArray::number(i) + ",a:b,c\r\n";
+    }
+    text += "LOGGER:A,h,1\r\n";
+    EXPECT_TRUE(sameList(parseLoggerList(text), listOf({{"A", "h", "1"}})));
+
+    // 100,000 FTP lines: the last one wins field by field.
+    QByteArray ftp;
+    for (int i = 0; i < 100000; ++i) {
+        ftp += "FTPSERVER:u" + QByteArray::number(i) + ",p" + QByteArray::number(i) + "\n";
+    }
+    ftp += "FTPSERVER:,,server";
+    EXPECT_TRUE(sameList(parseLoggerList(ftp), listOf({}, "", "", "server")));
+    EXPECT_TRUE(sameList(parseLoggerList(ftp.chopped(19)), listOf({}, "u99999", "p99999", "")));
+
+    // 100,000 logger lines: only the first 39 reach the grid.
+    QByteArray loggers;
+    for (int n = 1; n <= 100000; ++n) {
+        loggers += loggerLine(n);
+    }
+    EXPECT_TRUE(sameList(parseLoggerList(loggers), listOf(loggerRows(1, 39))));
+}
+
+TEST(LoggerList, OneHugeLineWithoutLineEnd) {
+    const QByteArray id(8 * 1024 * 1024, 'x');
+    EXPECT_TRUE(sameList(parseLoggerList("LOGGER:" + id + ",h,1"), listOf({{id, "h", "1"}})));
+
+    // A huge keyword field with the keyword at its very end.
+    EXPECT_TRUE(sameList(parseLoggerList(id + "LOGGER:A,h,1"), listOf({{"A", "h", "1"}})));
+
+    // A million fields on one line: the first three are kept, the rest ignored.
+    QByteArray fields = "FTPSERVER";
+    fields.reserve(8 * 1000000);
+    for (int i = 0; i < 1000000; ++i) {
+        fields += ",f" + QByteArray::number(i);
+    }
+    EXPECT_TRUE(sameList(parseLoggerList(fields), listOf({}, "f0", "f1", "f2")));
+
+    // One huge line of no kind at all is read and changes nothing.
+    EXPECT_TRUE(sameList(parseLoggerList(id), listOf({})));
+}
+
+} // namespace

@@ -1,0 +1,220 @@
+#include "replies/sessionlog.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <optional>
+#include <vector>
+
+namespace {
+
+QByteArray readAll(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ADD_FAILURE() << "cannot read " << path.toStdString();
+        return {};
+    }
+    return file.readAll();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// Compared as hex so a wrong or missing byte is visible in the failure output.
+#define EXPECT_BYTES(actual, expected) EXPECT_EQ((actual).toHex(' '), (expected).toHex(' '))
+
+struct ModeCase {
+    const char *name;
+    SessionLog::Mode mode;
+    bool existing;
+    QByteArray expected;
+};
+
+class SessionLogModes : public testing::TestWithParam<ModeCase> {};
+
+TEST_P(SessionLogModes, OpensWritesAndCloses) {
+    const ModeCase &c = GetParam();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("tav.log");
+    if (c.existing) {
+        writeFile(path, "old one\r\nold two\r\n");
+    }
+    SessionLog log;
+    EXPECT_EQ(log.open(path, c.mode), std::nullopt);
+    EXPECT_TRUE(log.isOpen());
+    EXPECT_EQ(log.path(), path);
+    EXPECT_TRUE(log.write("new"));
+    EXPECT_TRUE(log.write("{x}"));
+    EXPECT_TRUE(log.flush());
+    log.close();
+    EXPECT_FALSE(log.isOpen());
+    EXPECT_BYTES(readAll(path), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SessionLog, SessionLogModes,
+    testing::Values(ModeCase{"TruncateDropsOldLines", SessionLog::Mode::Truncate, true,
+                             QByteArray("new\r\n{x}\r\n")},
+                    ModeCase{"AppendKeepsOldLines", SessionLog::Mode::Append, true,
+                             QByteArray("old one\r\nold two\r\nnew\r\n{x}\r\n")},
+                    ModeCase{"TruncateCreatesMissingFile", SessionLog::Mode::Truncate, false,
+                             QByteArray("new\r\n{x}\r\n")},
+                    ModeCase{"AppendCreatesMissingFile", SessionLog::Mode::Append, false,
+                             QByteArray("new\r\n{x}\r\n")}),
+    [](const testing::TestParamInfo<ModeCase> &info) { return std::string(info.param.name); });
+
+TEST(SessionLog, WritesEntryBytesExactlyThenCrLf) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("tav.log");
+    const std::vector<QByteArray> entries = {
+        QByteArray("LEVEL:5"),
+        QByteArray("\x00\x80\xFF\x7F", 4),
+        QByteArray("a\tb \xF1\x80"),
+        QByteArray(1, '\0'),
+    };
+    {
+        SessionLog log;
+        ASSERT_EQ(log.open(path, SessionLog::Mode::Truncate), std::nullopt);
+        for (const QByteArray &entry : entries) {
+            EXPECT_TRUE(log.write(entry));
+        }
+        EXPECT_TRUE(log.flush());
+    }
+    EXPECT_BYTES(readAll(path), QByteArray::fromHex("4c4556454c3a35 0d0a"
+                                                    "0080ff7f 0d0a"
+                                                    "610962 20f180 0d0a"
+                                                    "00 0d0a"));
+}
+
+TEST(SessionLog, FlushMakesBytesVisibleToAnotherReader) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("tav.log");
+    SessionLog log;
+    ASSERT_EQ(log.open(path, SessionLog::Mode::Truncate), std::nullopt);
+    ASSERT_TRUE(log.write("first"));
+    ASSERT_TRUE(log.flush());
+    EXPECT_BYTES(readAll(path), QByteArray("first\r\n"));
+    ASSERT_TRUE(log.write("second"));
+    ASSERT_TRUE(log.flush());
+    EXPECT_BYTES(readAll(path), QByteArray("first\r\nsecond\r\n"));
+    EXPECT_TRUE(log.isOpen());
+}
+
+TEST(SessionLog, DestructorClosesAndKeepsTheLines) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("tav.log");
+    {
+        SessionLog log;
+        ASSERT_EQ(log.open(path, SessionLog::Mode::Truncate), std::nullopt);
+        ASSERT_TRUE(log.write("unflushed"));
+    }
+    EXPECT_BYTES(readAll(path), QByteArray("unflushed\r\n"));
+}
+
+TEST(SessionLog, CloseTwiceIsHarmless) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("tav.log");
+    SessionLog log;
+    log.close(); // never opened
+    EXPECT_FALSE(log.isOpen());
+    ASSERT_EQ(log.open(path, SessionLog::Mode::Truncate), std::nullopt);
+    ASSERT_TRUE(log.write("kept"));
+    log.close();
+    log.close();
+    EXPECT_FALSE(log.isOpen());
+    EXPECT_FALSE(log.write("lost"));
+    EXPECT_FALSE(log.flush());
+    EXPECT_BYTES(readAll(path), QByteArray("kept\r\n"));
+
+    // A closed log opens again; appending continues the file.
+    ASSERT_EQ(log.open(path, SessionLog::Mode::Append), std::nullopt);
+    ASSERT_TRUE(log.write("more"));
+    log.close();
+    EXPECT_BYTES(readAll(path), QByteArray("kept\r\nmore\r\n"));
+}
+
+TEST(SessionLog, OpenFailuresGiveAReasonAndStayClosed) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString folderNamedLikeTheLog = dir.filePath("tav.log");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("tav.log"));
+    const QString inMissingFolder = dir.filePath("missing/tav.log");
+
+    for (const QString &path : {folderNamedLikeTheLog, inMissingFolder}) {
+        for (SessionLog::Mode mode : {SessionLog::Mode::Truncate, SessionLog::Mode::Append}) {
+            SCOPED_TRACE(testing::Message()
+                         << path.toStdString()
+                         << (mode == SessionLog::Mode::Append ? " append" : " truncate"));
+            SessionLog log;
+            const std::optional<QString> reason = log.open(path, mode);
+            ASSERT_TRUE(reason.has_value());
+            EXPECT_FALSE(reason->trimmed().isEmpty());
+            EXPECT_FALSE(log.isOpen());
+            EXPECT_FALSE(log.write("x"));
+            EXPECT_FALSE(log.flush());
+        }
+    }
+    EXPECT_TRUE(QFileInfo(folderNamedLikeTheLog).isDir());
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("missing")));
+}
+
+TEST(SessionLog, FailedOpenClosesTheEarlierFile) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("tav.log");
+    SessionLog log;
+    ASSERT_EQ(log.open(path, SessionLog::Mode::Truncate), std::nullopt);
+    ASSERT_TRUE(log.write("before"));
+    EXPECT_TRUE(log.open(dir.filePath("missing/tav.log"), SessionLog::Mode::Append).has_value());
+    EXPECT_FALSE(log.isOpen());
+    EXPECT_FALSE(log.write("after"));
+    EXPECT_BYTES(readAll(path), QByteArray("before\r\n"));
+}
+
+TEST(SessionLog, WriteErrorIsReported) {
+    if (!QFileInfo::exists("/dev/full")) {
+        GTEST_SKIP() << "no /dev/full here";
+    }
+    // A short entry may sit in a buffer until flush; a long one cannot. Either way the error
+    // must come back from write() or from the flush that follows it.
+    for (qsizetype size : {qsizetype(1), qsizetype(100 * 1024)}) {
+        SCOPED_TRACE(size);
+        SessionLog log;
+        ASSERT_EQ(log.open("/dev/full", SessionLog::Mode::Append), std::nullopt);
+        const bool written = log.write(QByteArray(size, 'x'));
+        const bool flushed = log.flush();
+        EXPECT_FALSE(written && flushed);
+        log.close();
+        EXPECT_FALSE(log.isOpen());
+    }
+}
+
+TEST(SessionLog, RemovedFolderIsReportedOnFlush) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QDir(dir.path()).mkdir("session"));
+    const QString path = dir.filePath("session/tav.log");
+    SessionLog log;
+    ASSERT_EQ(log.open(path, SessionLog::Mode::Truncate), std::nullopt);
+    ASSERT_TRUE(log.write("one"));
+    ASSERT_TRUE(log.flush());
+    ASSERT_TRUE(QDir(dir.filePath("session")).removeRecursively());
+    const bool written = log.write("two");
+    const bool flushed = log.flush();
+    EXPECT_FALSE(written && flushed);
+    log.close();
+}
+
+} // namespace

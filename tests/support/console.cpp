@@ -1,0 +1,54 @@
+#include "support/console.h"
+
+#include "console/link.h"
+#include "loggers/ui/loggergrid.h"
+
+#include <QAction>
+#include <QFile>
+#include <QTest>
+
+void ConsoleTest::SetUp() {
+    ASSERT_TRUE(m_dir.isValid());
+}
+
+void ConsoleTest::TearDown() {
+    if (main) {
+        main->hide();
+        main.reset();
+    }
+}
+
+void ConsoleTest::writeLoggers(const QByteArray &bytes) {
+    QFile file(path(QStringLiteral("loggers.txt")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+void ConsoleTest::start() {
+    main = std::make_unique<Main>(MainServices{&prompter, &clock, &pump, m_dir.path()});
+    main->startUp();
+    main->show();
+}
+
+void ConsoleTest::clickCell(int row, int column) {
+    LoggerGrid &grid = main->grid();
+    QTableWidgetItem *item = grid.QTableWidget::item(row - 1, column);
+    ASSERT_NE(item, nullptr);
+    grid.scrollToItem(item);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualItemRect(item).center());
+}
+
+void ConsoleTest::trigger(const char *action) {
+    QAction *act = main->action(action);
+    ASSERT_NE(act, nullptr) << action;
+    act->trigger();
+}
+
+void ConsoleTest::connectRow(int row) {
+    main->grid().setCell(row, 1, QStringLiteral("127.0.0.1"));
+    main->grid().setCell(row, 2, QString::number(peer.port()));
+    clickCell(row, 0);
+    trigger("Conectar");
+    ASSERT_TRUE(main->link().isConnected());
+    ASSERT_TRUE(peer.waitForClient());
+}

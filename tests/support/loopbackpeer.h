@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+// A logger stand-in on 127.0.0.1 and a free port: records what the console
+// sends and sends what a test tells it to.
+class LoopbackPeer final : public QObject {
+public:
+    LoopbackPeer();
+    quint16 port() const { return m_server.serverPort(); }
+    // Waits (handling events) until the console's connection is accepted.
+    bool waitForClient(int ms = 3000);
+    // Waits until at least `size` bytes have arrived in total.
+    bool waitForBytes(qsizetype size, int ms = 3000);
+    // Waits until the console has closed its side.
+    bool waitForClose(int ms = 3000);
+    // Lets events run for a while, so that anything still in flight arrives.
+    static void settle(int ms = 50);
+    QByteArray received() const { return m_received; }
+    void clearReceived() { m_received.clear(); }
+    void send(const QByteArray &bytes);
+    void dropClient();
+    bool hasClient() const { return m_client && m_client->state() == QAbstractSocket::ConnectedState; }
+
+private:
+    QTcpServer m_server;
+    QPointer<QTcpSocket> m_client;
+    QByteArray m_received;
+    bool m_clientClosed = false;
+};
+
+// Runs events until `done` holds or `ms` pass.
+bool waitUntil(const std::function<bool()> &done, int ms = 3000);

@@ -1,0 +1,227 @@
+#include "support/console.h"
+
+#include "console/link.h"
+#include "loggers/ui/loggergrid.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QTimer>
+
+namespace {
+
+struct Entry {
+    QString path; // names from the bar down, joined by '/'
+    QString caption;
+    bool hidden;
+};
+
+// The whole menu tree in order, as operators' procedures describe it.
+const std::vector<Entry> kTree = {
+    {"menu", "File", false},
+    {"menu/Log", "Log", false},
+    {"menu/Log/Activar_Log", "Activate", false},
+    {"menu/Log/Desactivar_Log", "Deactivate", false},
+    {"menu/Borrar_Trace", "Clear trace screen", false},
+    {"menu/Borrar_Operacion", "Clear operation screen", false},
+    {"menu/mantencomm", "Maintain link", false},
+    {"menu/Salir", "Exit", false},
+    {"Comunicacion", "Communication", false},
+    {"Comunicacion/Conectar", "Connect", false},
+    {"Comunicacion/Desconectar", "Disconnect", false},
+    {"Comunicacion/Abort_conn", "Abort connection", false},
+    {"Comunicacion/Enlace_Radio", "Enlace Radio", true},
+    {"Operar", "Operation", false},
+    {"Operar/Version", "Version", false},
+    {"Operar/Parametros", "Parameters", false},
+    {"Operar/Parametros/Ver_Parametros", "List", false},
+    {"Operar/Parametros/Modificar_Parametros", "Modify", false},
+    {"Operar/Parametros/Aplicar_Parametros", "Apply", false},
+    {"Operar/Parametros/Enviar_Fichero", "Enviar Fichero", true},
+    {"Operar/SYNC", "Sync with Server", false},
+    {"Operar/SYNC_PC", "Sync with PC", false},
+    {"Operar/Enviar_Interrogacion", "Ask devices", false},
+    {"Operar/ASK_GPRS", "Ask GPRS signal", false},
+    {"Operar/Rec_app1", "Rec application", false},
+    {"Operar/Mv_app1_app", "Update application", false},
+    {"Operar/LocalUpdate", "Local rec and update application", false},
+    {"Operar/Send_email", "Enviar email (sin cierre)", true},
+    {"Operar/Send_email_close", "Envio email (CON cierre)", true},
+    {"Operar/Show_Log", "Ver Log", false},
+    {"Operar/Del_Log", "Borrar Log", true},
+    {"Operar/Reinicio", "Reboot ", false},
+    {"Operar/Alarm", "Test Alarm", false},
+    {"Operar/cmd_linux", "Linux command", false},
+    {"Operar/SYNC_time", "NTP", false},
+    {"Operar/Registrar", "Register logger", false},
+    {"Operar/GPRSstart", "GPRS start", false},
+    {"Operar/ResetPassword", "Reset Password", false},
+    {"Especificos", "Específicos", true},
+    {"Especificos/Contador", "Contador", false},
+    {"Especificos/Contador/Contador_Historicos", "Grabación fichero Historico", false},
+    {"Ayuda", "Help", false},
+    {"Ayuda/Acerca_de", "About", false},
+};
+
+void walk(const QList<QAction *> &actions, const QString &prefix, std::vector<Entry> &out,
+          std::vector<QAction *> &seen) {
+    for (QAction *action : actions) {
+        if (action->isSeparator()) {
+            continue;
+        }
+        const QString path =
+            prefix.isEmpty() ? action->objectName() : prefix + '/' + action->objectName();
+        out.push_back({path, action->text(), !action->isVisible()});
+        seen.push_back(action);
+        if (action->menu()) {
+            walk(action->menu()->actions(), path, out, seen);
+        }
+    }
+}
+
+} // namespace
+
+class MainWindowTest : public ConsoleTest {};
+
+TEST_F(MainWindowTest, StartsIdleWithDisplayOnAndNothingSelected) {
+    start();
+    EXPECT_EQ(main->windowTitle(), "Mirvane");
+    EXPECT_EQ(main->traceList().count(), 0);
+    EXPECT_EQ(main->operationList().count(), 0);
+    EXPECT_FALSE(main->countdownLabel().isVisible());
+    EXPECT_EQ(main->countdownLabel().text(), "Reconnecting...");
+    EXPECT_FALSE(main->progressBar().isVisible());
+    EXPECT_TRUE(main->displaySwitch().isChecked());
+    EXPECT_EQ(main->displaySwitch().text(), "Display ON");
+    EXPECT_EQ(main->logSizeLabel().text(), "");
+    EXPECT_FALSE(main->countdownTimer().isActive());
+    EXPECT_FALSE(main->keepAliveTimer().isActive());
+    EXPECT_EQ(main->countdownTimer().interval(), 1000);
+    EXPECT_EQ(main->keepAliveTimer().interval(), 60000);
+    const ConsoleState &s = main->state();
+    EXPECT_EQ(s.sel_row, 0);
+    EXPECT_EQ(s.sw_option, 0);
+    EXPECT_FALSE(s.Log_Active);
+    EXPECT_EQ(s.Log_Bytes, 0);
+    EXPECT_FALSE(s.sw_abort);
+    EXPECT_EQ(s.wait_count, 0);
+    EXPECT_EQ(main->params().count(), 0);
+    EXPECT_FALSE(main->link().isConnected());
+    EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
+    for (int row = 1; row <= LoggerGrid::kRows; ++row) {
+        EXPECT_EQ(main->grid().mark(row), LoggerGrid::Mark::None) << row;
+    }
+    EXPECT_TRUE(prompter.boxes.empty());
+}
+
+TEST_F(MainWindowTest, EveryControlCarriesItsName) {
+    start();
+    for (const char *name : {"Frame2", "Label3", "Cuenta", "ProgressBar1", "Frame1",
+                             "Check_Display", "Label1", "Log_Size", "List1", "List2", "TAVs"}) {
+        EXPECT_NE(main->findChild<QWidget *>(name), nullptr) << name;
+    }
+    for (const char *name : {"Winsock1", "Timer1", "Timer2"}) {
+        EXPECT_NE(main->findChild<QObject *>(name), nullptr) << name;
+    }
+    EXPECT_EQ(main->findChild<QLabel *>("Label3")->text(), "Logger remote control");
+    EXPECT_EQ(main->findChild<QLabel *>("Label1")->text(), "Log added:");
+    // Labels and the switch speak their own text to screen readers; lists and grid get names.
+    EXPECT_TRUE(main->countdownLabel().accessibleName().isEmpty());
+    EXPECT_TRUE(main->logSizeLabel().accessibleName().isEmpty());
+    EXPECT_TRUE(main->displaySwitch().accessibleName().isEmpty());
+    EXPECT_EQ(main->traceList().accessibleName(), "Trace list");
+    EXPECT_EQ(main->operationList().accessibleName(), "Operation list");
+    EXPECT_EQ(main->grid().accessibleName(), "Loggers");
+}
+
+TEST_F(MainWindowTest, MenuTreeIsCompleteAndInOrder) {
+    start();
+    std::vector<Entry> tree;
+    std::vector<QAction *> actions;
+    walk(main->menuBar()->actions(), QString(), tree, actions);
+    ASSERT_EQ(tree.size(), kTree.size());
+    for (std::size_t i = 0; i < kTree.size(); ++i) {
+        EXPECT_EQ(tree[i].path, kTree[i].path) << i;
+        EXPECT_EQ(tree[i].caption, kTree[i].caption) << kTree[i].path.toStdString();
+        EXPECT_EQ(tree[i].hidden, kTree[i].hidden) << kTree[i].path.toStdString();
+        // Hidden entries are disabled too; the rest start enabled, unticked, without shortcut.
+        EXPECT_EQ(actions[i]->isEnabled(), !kTree[i].hidden) << kTree[i].path.toStdString();
+        EXPECT_FALSE(actions[i]->isChecked());
+        EXPECT_TRUE(actions[i]->shortcut().isEmpty());
+    }
+}
+
+TEST_F(MainWindowTest, ProgressBarProceduresClampAndHide) {
+    start();
+    QProgressBar &bar = main->progressBar();
+    main->ON_progressBar();
+    EXPECT_TRUE(bar.isVisible());
+    EXPECT_EQ(bar.minimum(), 0);
+    EXPECT_EQ(bar.maximum(), 100);
+    EXPECT_EQ(bar.value(), 0);
+    const std::vector<std::pair<int, int>> cases = {{-5, 0}, {0, 0}, {37, 37}, {100, 100}, {250, 100}};
+    for (const auto &[percent, shown] : cases) {
+        main->PUT_progressBar(percent);
+        EXPECT_EQ(bar.value(), shown) << percent;
+    }
+    main->OFF_progressBar();
+    EXPECT_FALSE(bar.isVisible());
+    EXPECT_EQ(bar.value(), 0);
+}
+
+TEST_F(MainWindowTest, LoadFileReturnsBytesOrReportsAMissingFile) {
+    start();
+    QFile crlf(path("crlf.txt"));
+    ASSERT_TRUE(crlf.open(QIODevice::WriteOnly));
+    crlf.write(QByteArray("a\r\nb\xF1\0c\r\n", 9));
+    crlf.close();
+    QFile empty(path("empty.txt"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+
+    EXPECT_EQ(main->LoadFile(path("crlf.txt")), QByteArray("a\r\nb\xF1\0c\r\n", 9));
+    EXPECT_EQ(main->LoadFile(path("empty.txt")), QByteArray());
+    EXPECT_TRUE(prompter.boxes.empty());
+
+    EXPECT_EQ(main->LoadFile(path("missing.txt")), QByteArray());
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].text, "File not found");
+    EXPECT_EQ(prompter.boxes[0].title, "TAVControl");
+    EXPECT_EQ(prompter.boxes[0].icon, Prompter::Icon::Information);
+}
+
+TEST_F(MainWindowTest, UnreadableListFileIsReportedNotFatal) {
+    QDir(m_dir.path()).mkdir("loggers.txt");
+    start();
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_TRUE(prompter.boxes[0].text.startsWith("Cannot read ")) << prompter.boxes[0].text.toStdString();
+    EXPECT_EQ(main->grid().cell(1, 0), "");
+}
+
+TEST_F(MainWindowTest, ExitClosesTheWindow) {
+    start();
+    trigger("Salir");
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_TRUE(prompter.boxes.empty());
+}
+
+TEST_F(MainWindowTest, AboutShowsOneBoxWithTheProgramsName) {
+    start();
+    trigger("Acerca_de");
+    trigger("Acerca_de");
+    const auto boxes = main->findChildren<QWidget *>("Acerca");
+    ASSERT_EQ(boxes.size(), 1);
+    QWidget *about = boxes.first();
+    EXPECT_TRUE(about->isVisible());
+    EXPECT_EQ(about->windowTitle(), "Help");
+    EXPECT_EQ(about->findChild<QLabel *>("Label1")->text(), "Logger remote control V3.2");
+    EXPECT_EQ(about->findChild<QLabel *>("Label2")->text(), "Mirvane Systems");
+    const QPixmap icon = about->findChild<QLabel *>("Picture1")->pixmap();
+    EXPECT_EQ(icon.size(), QSize(64, 64));
+    EXPECT_TRUE(main->isEnabled());
+}
