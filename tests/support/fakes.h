@@ -35,7 +35,9 @@ class FakeClock final : public Clock {
 public:
     qint64 tenths() const override { return m_tenths; }
     QDateTime nowUtc() const override { return m_utc; }
-    QDateTime nowLocal() const override { return m_local.isValid() ? m_local : m_utc.toLocalTime(); }
+    QDateTime nowLocal() const override {
+        return m_local.isValid() ? m_local : m_utc.toLocalTime();
+    }
     void advance(qint64 tenths) { m_tenths += tenths; }
     void setNow(const QDateTime &utc, const QDateTime &local = {}) {
         m_utc = utc;

@@ -23,7 +23,9 @@ public:
     void clearReceived() { m_received.clear(); }
     void send(const QByteArray &bytes);
     void dropClient();
-    bool hasClient() const { return m_client && m_client->state() == QAbstractSocket::ConnectedState; }
+    bool hasClient() const {
+        return m_client && m_client->state() == QAbstractSocket::ConnectedState;
+    }
 
 private:
     QTcpServer m_server;

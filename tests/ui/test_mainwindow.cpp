@@ -164,7 +164,8 @@ TEST_F(MainWindowTest, ProgressBarProceduresClampAndHide) {
     EXPECT_EQ(bar.minimum(), 0);
     EXPECT_EQ(bar.maximum(), 100);
     EXPECT_EQ(bar.value(), 0);
-    const std::vector<std::pair<int, int>> cases = {{-5, 0}, {0, 0}, {37, 37}, {100, 100}, {250, 100}};
+    const std::vector<std::pair<int, int>> cases = {
+        {-5, 0}, {0, 0}, {37, 37}, {100, 100}, {250, 100}};
     for (const auto &[percent, shown] : cases) {
         main->PUT_progressBar(percent);
         EXPECT_EQ(bar.value(), shown) << percent;
@@ -199,7 +200,8 @@ TEST_F(MainWindowTest, UnreadableListFileIsReportedNotFatal) {
     QDir(m_dir.path()).mkdir("loggers.txt");
     start();
     ASSERT_EQ(prompter.boxes.size(), 1u);
-    EXPECT_TRUE(prompter.boxes[0].text.startsWith("Cannot read ")) << prompter.boxes[0].text.toStdString();
+    EXPECT_TRUE(prompter.boxes[0].text.startsWith("Cannot read "))
+        << prompter.boxes[0].text.toStdString();
     EXPECT_EQ(main->grid().cell(1, 0), "");
 }
 

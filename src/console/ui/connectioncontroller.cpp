@@ -162,8 +162,8 @@ void ConnectionController::disconnectLogger() {
     Link &link = m_main.link();
     const bool wasConnected = link.isConnected();
     // A logger that said goodbye first leaves a stale link and a green row.
-    const bool green = state.sel_row != 0 &&
-                       m_main.grid().mark(state.sel_row) == LoggerGrid::Mark::Connected;
+    const bool green =
+        state.sel_row != 0 && m_main.grid().mark(state.sel_row) == LoggerGrid::Mark::Connected;
     if (!m_waiting && link.state() != QAbstractSocket::UnconnectedState) {
         link.close();
     }

@@ -349,11 +349,12 @@ void Main::openAddressDialog() {
     if (!m_addressDialog) {
         const int row = m_grid->current();
         auto *dialog = new IpPortDialog(m_grid->cell(row, 1), m_grid->cell(row, 2), this);
-        connect(dialog, &IpPortDialog::accepted, this, [this](const QString &ip, const QString &port) {
-            // The row current at the moment of OK, as operators expect from the grid.
-            m_grid->setCell(m_grid->current(), 1, ip);
-            m_grid->setCell(m_grid->current(), 2, port);
-        });
+        connect(dialog, &IpPortDialog::accepted, this,
+                [this](const QString &ip, const QString &port) {
+                    // The row current at the moment of OK, as operators expect from the grid.
+                    m_grid->setCell(m_grid->current(), 1, ip);
+                    m_grid->setCell(m_grid->current(), 2, port);
+                });
         m_addressDialog = dialog;
     }
     m_addressDialog->show();
