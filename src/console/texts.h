@@ -55,6 +55,13 @@ inline const QString kLogTooBig = QStringLiteral("Desactivado por tamaño");
 inline const QString kLogError = QStringLiteral("Error Log");
 inline const QString kLogBytesSuffix = QStringLiteral(" bytes");
 
+// Update and reboot
+inline const QString kCheckApp = QStringLiteral("Check app1 is received!");
+inline const QString kLocalOnly = QStringLiteral("Only for local update!. Are you sure!");
+inline const QString kConfirmUpdate = QStringLiteral("Confirm update");
+inline const QString kWarningBang = QStringLiteral("Warning!");
+inline const QString kConfirmReboot = QStringLiteral("Confirm reboot");
+
 // Address dialog
 inline const QString kAddressTitle = QStringLiteral("IP & Port configuration");
 
@@ -63,11 +70,17 @@ inline const QString kAboutTitle = QStringLiteral("Help");
 inline const QString kAboutVersion = QStringLiteral("Logger remote control V3.2");
 inline const QString kCompany = QStringLiteral("Mirvane Systems");
 
-} // namespace texts
-
-namespace texts {
 // Not among the loggers' own messages: a list file that exists but cannot be read.
 inline QString cannotRead(const QString &file, const QString &reason) {
     return QStringLiteral("Cannot read %1: %2").arg(file, reason);
+}
+
+// The session log could not be opened: which file, and why.
+inline QString logOpenFailed(const QString &file, const QString &reason) {
+    return QStringLiteral("Cannot open %1: %2").arg(file, reason);
+}
+// Writing the session log failed; logging has stopped.
+inline QString logWriteFailed(const QString &file, const QString &reason) {
+    return kLogError + kCrLf + QStringLiteral("%1: %2").arg(file, reason);
 }
 } // namespace texts

@@ -26,24 +26,42 @@ bool SessionLog::isOpen() const {
 
 bool SessionLog::write(QByteArrayView entry) {
     if (!m_file.isOpen()) {
+        m_error = QStringLiteral("not open");
         return false;
     }
-    return m_file.write(entry.data(), entry.size()) == entry.size() && m_file.write("\r\n", 2) == 2;
+    if (m_file.write(entry.data(), entry.size()) == entry.size() && m_file.write("\r\n", 2) == 2) {
+        return true;
+    }
+    m_error = m_file.errorString();
+    return false;
 }
 
 bool SessionLog::flush() {
-    if (!m_file.isOpen() || !m_file.flush()) {
+    if (!m_file.isOpen()) {
+        m_error = QStringLiteral("not open");
+        return false;
+    }
+    if (!m_file.flush()) {
+        m_error = m_file.errorString();
         return false;
     }
     // On POSIX systems writes to a file whose name (or folder) was removed still succeed and
     // land nowhere the operator can read; report that as a failure rather than lose the log.
-    return QFileInfo::exists(m_absolutePath);
+    if (!QFileInfo::exists(m_absolutePath)) {
+        m_error = QStringLiteral("the file or its folder was removed");
+        return false;
+    }
+    return true;
 }
 
 void SessionLog::close() {
     if (m_file.isOpen()) {
         m_file.close();
     }
+}
+
+QString SessionLog::errorString() const {
+    return m_error;
 }
 
 QString SessionLog::path() const {

@@ -24,9 +24,12 @@ public:
     void close(); // harmless when closed
     // The path given to the last open(), kept after close so messages can name the file.
     QString path() const;
+    // Why the last write() or flush() failed.
+    QString errorString() const;
 
 private:
     QFile m_file;
     QString m_path;
-    QString m_absolutePath; // fixed at open, so a later change of folder cannot fool flush()
+    QString m_absolutePath;
+    QString m_error; // fixed at open, so a later change of folder cannot fool flush()
 };

@@ -115,6 +115,11 @@ const std::vector<FrameCase> &frameCases() {
     return cases;
 }
 
+// Failure output names the case instead of dumping its bytes.
+void PrintTo(const FrameCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
 class ReplyFramerCases : public testing::TestWithParam<FrameCase> {};
 
 TEST_P(ReplyFramerCases, WholeArrival) {

@@ -37,6 +37,10 @@ struct ModeCase {
     QByteArray expected;
 };
 
+void PrintTo(const ModeCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
 class SessionLogModes : public testing::TestWithParam<ModeCase> {};
 
 TEST_P(SessionLogModes, OpensWritesAndCloses) {

@@ -1,0 +1,259 @@
+#include "support/console.h"
+
+#include "console/link.h"
+#include "replies/ui/replypath.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+
+namespace {
+
+QStringList entries(const QListWidget &list) {
+    QStringList out;
+    for (int i = 0; i < list.count(); ++i) {
+        out << list.item(i)->text();
+    }
+    return out;
+}
+
+QByteArray fileBytes(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+} // namespace
+
+class ReplyPathTest : public ConsoleTest {
+protected:
+    void SetUp() override {
+        ConsoleTest::SetUp();
+        writeLoggers("LOGGER:Weir,127.0.0.1," + QByteArray::number(peer.port()) + "\r\n");
+        start();
+        connectRow(1);
+        ASSERT_TRUE(peer.waitForBytes(6));
+    }
+    // Sends bytes as the logger and waits until the console has read them all.
+    void reply(const QByteArray &bytes) {
+        peer.send(bytes);
+        ASSERT_TRUE(waitUntil([&] { return settled(); })) << bytes.left(40).toStdString();
+    }
+    bool settled() {
+        LoopbackPeer::settle(5);
+        return !main->link().hasData();
+    }
+    QStringList trace() const { return entries(main->traceList()); }
+    QStringList operation() const { return entries(main->operationList()); }
+    QString logPath() const { return path(QStringLiteral("tav.log")); }
+    void activateLog(bool fresh) {
+        prompter.answers = {fresh};
+        trigger("Activar_Log");
+    }
+};
+
+TEST_F(ReplyPathTest, SortsTraceAndOperationTextAndSelectsTheNewest) {
+    reply("abc{def}ghi\r\n{one\r\ntwo}\r\n\r\n\n{}\r\na\rb\n");
+    EXPECT_EQ(trace(), (QStringList{"abcghi", "ab"}));
+    EXPECT_EQ(operation(), (QStringList{"def", "one", "two"}));
+    EXPECT_EQ(main->traceList().currentRow(), 1);
+    EXPECT_EQ(main->operationList().currentRow(), 2);
+}
+
+TEST_F(ReplyPathTest, ALineSplitBetweenArrivalsComesOutWholeInTheRightList) {
+    reply("{par");
+    EXPECT_TRUE(operation().isEmpty());
+    reply("tial}\r\n");
+    EXPECT_EQ(operation(), QStringList{"partial"});
+    EXPECT_TRUE(trace().isEmpty());
+}
+
+TEST_F(ReplyPathTest, PendingTextIsShownAfterAnIdleSecondAndWhenTheLinkCloses) {
+    reply("{waiting");
+    EXPECT_TRUE(operation().isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return !operation().isEmpty(); }, 3000));
+    EXPECT_EQ(operation(), QStringList{"waiting"});
+    // The brace mode survives the idle flush: the rest of the line is still operation text.
+    reply(" more}\r\ntail");
+    EXPECT_EQ(operation(), (QStringList{"waiting", " more"}));
+    peer.dropClient();
+    ASSERT_TRUE(waitUntil([&] { return trace() == QStringList{"tail"}; }));
+}
+
+TEST_F(ReplyPathTest, ANewConnectionStartsInTraceMode) {
+    reply("{open brace");
+    trigger("Desconectar");
+    EXPECT_EQ(operation(), QStringList{"open brace"});
+    trigger("Conectar");
+    ASSERT_TRUE(main->link().isConnected());
+    ASSERT_TRUE(peer.waitForClient());
+    reply("after\r\n");
+    EXPECT_EQ(trace(), QStringList{"after"});
+}
+
+TEST_F(ReplyPathTest, ListsKeepTheirNewestSixHundredEntries) {
+    QByteArray burst;
+    for (int i = 0; i < 605; ++i) {
+        burst += "line " + QByteArray::number(i) + "\r\n{op " + QByteArray::number(i) + "}\r\n";
+    }
+    reply(burst);
+    ASSERT_EQ(main->traceList().count(), 600);
+    ASSERT_EQ(main->operationList().count(), 600);
+    EXPECT_EQ(trace().first(), "line 5");
+    EXPECT_EQ(trace().last(), "line 604");
+    EXPECT_EQ(operation().first(), "op 5");
+}
+
+TEST_F(ReplyPathTest, AnUnfinishedLineTrimsTheListToItsOwnLimit) {
+    for (int i = 0; i < 450; ++i) {
+        main->traceList().addItem(QString::number(i));
+    }
+    reply("rest");
+    main->replies().flushPending();
+    EXPECT_EQ(main->traceList().count(), 450);
+    EXPECT_EQ(trace().first(), "1");
+    EXPECT_EQ(trace().last(), "rest");
+}
+
+TEST_F(ReplyPathTest, DisplaySwitchOffStopsTheListsButNotTheLogOrTheParameters) {
+    QCheckBox &box = main->displaySwitch();
+    box.click();
+    EXPECT_FALSE(box.isChecked());
+    EXPECT_EQ(box.text(), "Warning display deactived");
+    EXPECT_EQ(box.palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    activateLog(true);
+    trigger("Ver_Parametros");
+    reply("trace\r\n{A:1}\r\n");
+    EXPECT_TRUE(trace().isEmpty());
+    EXPECT_TRUE(operation().isEmpty());
+    EXPECT_EQ(main->params().count(), 1);
+    EXPECT_EQ(main->params().name(0), "A");
+    EXPECT_EQ(fileBytes(logPath()), "trace\r\nA:1\r\n");
+    EXPECT_EQ(main->logSizeLabel().text(), " 8 bytes");
+    box.click();
+    EXPECT_EQ(box.text(), "Display ON");
+    EXPECT_EQ(box.palette().color(QPalette::WindowText), QColor(0, 0, 0));
+}
+
+TEST_F(ReplyPathTest, LogHoldsEveryEntryByteForByte) {
+    activateLog(true);
+    EXPECT_EQ(prompter.boxes.back().text, "Warning\r\nInit log?");
+    EXPECT_EQ(prompter.boxes.back().title, "Warning");
+    EXPECT_TRUE(prompter.boxes.back().question);
+    EXPECT_EQ(main->logSizeLabel().text(), "Log Activado");
+    reply(QByteArray("x{op}y\r\n\xF1\x80\xFF\0z\r\n", 15));
+    const QByteArray expected("xy\r\nop\r\n\xF1\x80\xFF\0z\r\n", 15);
+    EXPECT_EQ(fileBytes(logPath()).toHex(' '), expected.toHex(' '));
+    EXPECT_EQ(main->state().Log_Bytes, 9);
+    EXPECT_EQ(main->logSizeLabel().text(), " 9 bytes");
+    EXPECT_EQ(trace().last(), QString::fromUtf8("ñ€ÿ") + QChar(0) + "z");
+}
+
+TEST_F(ReplyPathTest, ActivateAppendsOrStartsAfreshAndRefusesTwice) {
+    activateLog(true);
+    reply("first\r\n");
+    trigger("Desactivar_Log");
+    EXPECT_EQ(main->logSizeLabel().text(), "Log Desactivado");
+    activateLog(false);
+    reply("second\r\n");
+    EXPECT_EQ(fileBytes(logPath()), "first\r\nsecond\r\n");
+    EXPECT_EQ(main->logSizeLabel().text(), " 6 bytes");
+
+    prompter.boxes.clear();
+    trigger("Activar_Log");
+    EXPECT_EQ(prompter.texts(), QStringList{"Log already activated"});
+    EXPECT_EQ(main->logSizeLabel().text(), " 6 bytes");
+    EXPECT_TRUE(main->state().Log_Active);
+
+    trigger("Desactivar_Log");
+    activateLog(true);
+    reply("third\r\n");
+    EXPECT_EQ(fileBytes(logPath()), "third\r\n");
+    // Clearing the screens leaves the log alone.
+    trigger("Borrar_Trace");
+    trigger("Borrar_Operacion");
+    EXPECT_TRUE(trace().isEmpty());
+    EXPECT_EQ(main->state().Log_Bytes, 5);
+    EXPECT_TRUE(main->state().Log_Active);
+}
+
+TEST_F(ReplyPathTest, DeactivateWhileInactiveSaysSoAndSetsTheCaption) {
+    trigger("Desactivar_Log");
+    EXPECT_EQ(prompter.texts(), QStringList{"Log no activate"});
+    EXPECT_EQ(prompter.boxes[0].title, "TAVControl");
+    EXPECT_EQ(main->logSizeLabel().text(), "Log Desactivado");
+    EXPECT_FALSE(main->state().Log_Active);
+}
+
+TEST_F(ReplyPathTest, LogClosesItselfOncePastTenMillionCharacters) {
+    activateLog(true);
+    main->state().Log_Bytes = 10'000'000 - 3;
+    reply("abc\r\n");
+    EXPECT_TRUE(main->state().Log_Active);
+    EXPECT_EQ(main->logSizeLabel().text(), " 10000000 bytes");
+    reply("d\r\ne\r\n");
+    EXPECT_FALSE(main->state().Log_Active);
+    EXPECT_EQ(main->logSizeLabel().text(), QStringLiteral("Desactivado por tamaño"));
+    // The whole arrival that passed the limit is in the file; nothing after it.
+    reply("f\r\n");
+    EXPECT_EQ(fileBytes(logPath()), "abc\r\nd\r\ne\r\n");
+    EXPECT_EQ(trace().last(), "f");
+    // Activating again starts the count at zero.
+    activateLog(false);
+    EXPECT_EQ(main->state().Log_Bytes, 0);
+}
+
+TEST_F(ReplyPathTest, ALogThatCannotBeOpenedIsReportedAndStaysOff) {
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("tav.log"));
+    activateLog(true);
+    ASSERT_EQ(prompter.boxes.size(), 2u);
+    EXPECT_TRUE(prompter.boxes[1].text.startsWith("Cannot open " + logPath() + ": "))
+        << prompter.boxes[1].text.toStdString();
+    EXPECT_FALSE(main->state().Log_Active);
+    EXPECT_EQ(main->logSizeLabel().text(), "");
+}
+
+TEST_F(ReplyPathTest, AFailedWriteStopsTheLogAndTellsTheOperatorOnce) {
+    ASSERT_TRUE(QFile::link("/dev/full", logPath()));
+    activateLog(false);
+    ASSERT_TRUE(main->state().Log_Active);
+    prompter.boxes.clear();
+    reply("one\r\ntwo\r\n");
+    reply("three\r\n");
+    ASSERT_EQ(prompter.boxes.size(), 1u) << prompter.texts().join('|').toStdString();
+    EXPECT_TRUE(prompter.boxes[0].text.startsWith("Error Log\r\n"));
+    EXPECT_FALSE(main->state().Log_Active);
+    EXPECT_EQ(main->logSizeLabel().text(), "Error Log");
+    EXPECT_EQ(trace(), (QStringList{"one", "two", "three"}));
+}
+
+TEST_F(ReplyPathTest, LongArrivalsAreProcessedWhole) {
+    const QByteArray line(100'000, 'x');
+    reply("{" + line + "}\r\n");
+    ASSERT_EQ(operation().size(), 1);
+    EXPECT_EQ(operation().first().size(), 100'000);
+}
+
+TEST_F(ReplyPathTest, ParameterListingSplitInOddPlacesIsCollected) {
+    trigger("Ver_Parametros");
+    ASSERT_TRUE(peer.waitForBytes(12));
+    const QByteArray listing =
+        "{Received ask parameters}\r\n{Parameters}\r\n{LEVEL:5}\r\n{APN:inet.example:80}\r\n"
+        "trace in between\r\n{:7}\r\n{NOCOLON}\r\n";
+    for (qsizetype at = 0; at < listing.size(); at += 7) {
+        reply(listing.mid(at, 7));
+    }
+    ASSERT_EQ(main->params().count(), 3);
+    EXPECT_EQ(main->params().name(0), "LEVEL");
+    EXPECT_EQ(main->params().value(0), "5");
+    EXPECT_EQ(main->params().name(1), "APN");
+    EXPECT_EQ(main->params().value(1), "inet.example:80");
+    EXPECT_EQ(main->params().name(2), "");
+    EXPECT_EQ(main->params().value(2), "7");
+    EXPECT_EQ(trace(), QStringList{"trace in between"});
+    // Any other command ends the collection.
+    trigger("Version");
+    reply("{LATE:1}\r\n");
+    EXPECT_EQ(main->params().count(), 3);
+}
