@@ -48,6 +48,10 @@ void Link::close() {
     if (m_socket->state() == QAbstractSocket::ConnectedState) {
         m_socket->flush();
     }
+    // Whatever has arrived is handed out before abort() would discard it.
+    if (m_socket->bytesAvailable() > 0) {
+        Q_EMIT readyRead();
+    }
     m_socket->abort();
 }
 

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QRegularExpression>
 
 namespace {
 
@@ -256,4 +257,21 @@ TEST_F(ReplyPathTest, ParameterListingSplitInOddPlacesIsCollected) {
     trigger("Version");
     reply("{LATE:1}\r\n");
     EXPECT_EQ(main->params().count(), 3);
+}
+
+TEST_F(ReplyPathTest, EverythingSentBeforeTheLoggerLeftIsShownAndLogged) {
+    activateLog(true);
+    QByteArray burst;
+    for (int i = 0; i < 20000; ++i) {
+        burst += "line " + QByteArray::number(i) + "\r\n";
+    }
+    burst += "END";
+    peer.send(burst);
+    peer.dropClient();
+    ASSERT_TRUE(waitUntil([&] { return !trace().isEmpty() && trace().last() == "END"; }, 20000));
+    const QByteArray logged = fileBytes(logPath());
+    EXPECT_EQ(logged.count("\r\n"), 20001);
+    EXPECT_TRUE(logged.endsWith("line 19999\r\nEND\r\n"));
+    // No line was cut in two by the close.
+    EXPECT_EQ(trace().filter(QRegularExpression("^line \\d+$")).size(), 599);
 }

@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <utility>
 
 ReplyPath::ReplyPath(Main &main) : QObject(&main), m_main(main) {
     m_sincePump.start();
@@ -22,9 +23,10 @@ ReplyPath::ReplyPath(Main &main) : QObject(&main), m_main(main) {
     Link &link = m_main.link();
     connect(&link, &Link::readyRead, this, &ReplyPath::readArrivals);
     connect(&link, &Link::closed, this, [this] {
-        // What the logger sent before it went is shown, not dropped.
+        // What the logger sent before it went is shown, not dropped; text
+        // without its line feed is shown once everything before it is.
+        m_closeSeen = true;
         readArrivals();
-        flushPending();
     });
     connect(&link, &Link::connected, this, [this] {
         flushPending();
@@ -33,16 +35,26 @@ ReplyPath::ReplyPath(Main &main) : QObject(&main), m_main(main) {
 }
 
 void ReplyPath::readArrivals() {
+    Link &link = m_main.link();
     if (m_reading) {
-        // Held until the current arrival is done: the loop below picks it up.
+        // An arrival during the pump of the current one: take its bytes now, so
+        // a close meanwhile cannot discard them, and show them after it.
+        m_held.append(link.readAll());
         return;
     }
     m_reading = true;
-    Link &link = m_main.link();
-    while (link.hasData()) {
-        process(link.readAll());
+    for (;;) {
+        QByteArray arrival = m_held.isEmpty() ? link.readAll() : std::exchange(m_held, {});
+        if (arrival.isEmpty()) {
+            break;
+        }
+        process(arrival);
     }
     m_reading = false;
+    if (m_closeSeen) {
+        m_closeSeen = false;
+        flushPending();
+    }
 }
 
 void ReplyPath::process(const QByteArray &arrival) {

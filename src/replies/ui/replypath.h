@@ -67,6 +67,8 @@ private:
     QTimer m_idleFlush;
     QElapsedTimer m_sincePump;
     std::vector<ReplyLine> m_lines;
+    QByteArray m_held;
     bool m_reading = false;
+    bool m_closeSeen = false;
     bool m_logFailed = false;
 };
