@@ -4,7 +4,11 @@
 
 Link::Link(QObject *parent) : QObject(parent), m_socket(new QTcpSocket(this)) {
     connect(m_socket, &QTcpSocket::readyRead, this, &Link::readyRead);
-    connect(m_socket, &QTcpSocket::connected, this, &Link::connected);
+    connect(m_socket, &QTcpSocket::connected, this, [this] {
+        // Frames are a few bytes each and the operator waits on them: no Nagle delay.
+        m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        Q_EMIT connected();
+    });
     connect(m_socket, &QTcpSocket::stateChanged, this, [this](QAbstractSocket::SocketState s) {
         if (s == QAbstractSocket::UnconnectedState) {
             Q_EMIT closed();
@@ -60,5 +64,5 @@ bool Link::hasData() const {
 }
 
 QByteArray Link::readAll() {
-    return m_socket->readAll();
+    return m_socket->isOpen() ? m_socket->readAll() : QByteArray();
 }

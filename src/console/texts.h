@@ -62,6 +62,10 @@ inline const QString kConfirmUpdate = QStringLiteral("Confirm update");
 inline const QString kWarningBang = QStringLiteral("Warning!");
 inline const QString kConfirmReboot = QStringLiteral("Confirm reboot");
 
+// Not among the loggers' own messages: a clock the frame cannot carry.
+inline const QString kClockOutOfRange =
+    QStringLiteral("The PC's clock is outside 2000 to 2255; the logger's clock was not set");
+
 // Address dialog
 inline const QString kAddressTitle = QStringLiteral("IP & Port configuration");
 
@@ -78,6 +82,12 @@ inline QString cannotRead(const QString &file, const QString &reason) {
 // The session log could not be opened: which file, and why.
 inline QString logOpenFailed(const QString &file, const QString &reason) {
     return QStringLiteral("Cannot open %1: %2").arg(file, reason);
+}
+// Operator text with a character the wire's code page cannot carry.
+inline QString unmappable(QChar ch) {
+    return QStringLiteral("The character \"%1\" (U+%2) cannot be sent to the logger; "
+                          "nothing was sent")
+        .arg(QString(ch), QStringLiteral("%1").arg(ch.unicode(), 4, 16, QChar('0')).toUpper());
 }
 // Writing the session log failed; logging has stopped.
 inline QString logWriteFailed(const QString &file, const QString &reason) {

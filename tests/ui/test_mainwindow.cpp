@@ -62,8 +62,8 @@ const std::vector<Entry> kTree = {
     {"Operar/GPRSstart", "GPRS start", false},
     {"Operar/ResetPassword", "Reset Password", false},
     {"Especificos", "Específicos", true},
-    {"Especificos/Contador", "Contador", false},
-    {"Especificos/Contador/Contador_Historicos", "Grabación fichero Historico", false},
+    {"Especificos/Contador", "Contador", true},
+    {"Especificos/Contador/Contador_Historicos", "Grabación fichero Historico", true},
     {"Ayuda", "Help", false},
     {"Ayuda/Acerca_de", "About", false},
 };

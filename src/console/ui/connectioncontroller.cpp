@@ -31,11 +31,15 @@ bool ConnectionController::send(const QByteArray &frame, const QString &message,
         // logger's silence is the operator's only sign, as with any lost frame.
         return link.send(frame);
     }
+    reportNoConnection(message, whenDown);
+    return false;
+}
+
+void ConnectionController::reportNoConnection(const QString &message, WhenDown whenDown) {
     m_main.prompter().inform(message);
     if (whenDown == WhenDown::ReportAndClose) {
-        link.close();
+        m_main.link().close();
     }
-    return false;
 }
 
 void ConnectionController::connectToSelected() {

@@ -47,6 +47,9 @@ public:
     // True when the frame was handed to the link.
     bool send(const QByteArray &frame, const QString &message = texts::kNoConnection,
               WhenDown whenDown = WhenDown::ReportAndClose);
+    // The not-connected path alone, for senders that must not build their frame without a link.
+    void reportNoConnection(const QString &message = texts::kNoConnection,
+                            WhenDown whenDown = WhenDown::ReportAndClose);
 
 private:
     void errorPath(const QString &host, const QString &port);

@@ -10,6 +10,7 @@
 #include "console/texts.h"
 #include "console/ui/connectioncontroller.h"
 #include "console/ui/messageboxprompter.h"
+#include "console/ui/singlewindow.h"
 #include "loggers/loggerlist.h"
 #include "loggers/ui/ipportdialog.h"
 #include "loggers/ui/loggergrid.h"
@@ -79,8 +80,8 @@ constexpr MenuEntry kMenus[] = {
     {"Operar", "GPRSstart", "GPRS start", false, false},
     {"Operar", "ResetPassword", "Reset Password", false, false},
     {nullptr, "Especificos", "Específicos", true, true},
-    {"Especificos", "Contador", "Contador", true, false},
-    {"Contador", "Contador_Historicos", "Grabación fichero Historico", false, false},
+    {"Especificos", "Contador", "Contador", true, true},
+    {"Contador", "Contador_Historicos", "Grabación fichero Historico", false, true},
     {nullptr, "Ayuda", "Help", true, false},
     {"Ayuda", "Acerca_de", "About", false, false},
 };
@@ -346,7 +347,7 @@ void Main::onGridClicked(int row, int column) {
 }
 
 void Main::openAddressDialog() {
-    if (!m_addressDialog) {
+    showSingle(m_addressDialog, [this] {
         const int row = m_grid->current();
         auto *dialog = new IpPortDialog(m_grid->cell(row, 1), m_grid->cell(row, 2), this);
         connect(dialog, &IpPortDialog::accepted, this,
@@ -355,20 +356,12 @@ void Main::openAddressDialog() {
                     m_grid->setCell(m_grid->current(), 1, ip);
                     m_grid->setCell(m_grid->current(), 2, port);
                 });
-        m_addressDialog = dialog;
-    }
-    m_addressDialog->show();
-    m_addressDialog->raise();
-    m_addressDialog->activateWindow();
+        return dialog;
+    });
 }
 
 void Main::showAbout() {
-    if (!m_about) {
-        m_about = new AboutBox(this);
-    }
-    m_about->show();
-    m_about->raise();
-    m_about->activateWindow();
+    showSingle(m_about, [this] { return new AboutBox(this); });
 }
 
 void Main::closeEvent(QCloseEvent *event) {

@@ -17,6 +17,8 @@ class Clock;
 class EventPump;
 class Link;
 class LoggerGrid;
+class IpPortDialog;
+class AboutBox;
 class Prompter;
 class ConnectionController;
 class CommandController;
@@ -111,6 +113,6 @@ private:
     std::unique_ptr<CommandController> m_commands;
     std::unique_ptr<ReplyPath> m_replies;
 
-    QPointer<QWidget> m_addressDialog;
-    QPointer<QWidget> m_about;
+    QPointer<IpPortDialog> m_addressDialog;
+    QPointer<AboutBox> m_about;
 };
