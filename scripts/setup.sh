@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Shared set-up of the run and test commands: install what a fresh Debian 12
-# machine lacks, then configure and build in ./build.
+# machine lacks, then configure and build in ./build (the given targets, or all).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,4 +24,6 @@ fi
 
 build_type=${MIRVANE_BUILD_TYPE:-RelWithDebInfo}
 cmake -S . -B build -DCMAKE_BUILD_TYPE="$build_type" >/dev/null
-cmake --build build -j"$(nproc)"
+targets=()
+for target in "$@"; do targets+=(--target "$target"); done
+cmake --build build -j"$(nproc)" "${targets[@]}"
