@@ -89,6 +89,10 @@ inline QString unmappable(QChar ch) {
                           "nothing was sent")
         .arg(QString(ch), QStringLiteral("%1").arg(ch.unicode(), 4, 16, QChar('0')).toUpper());
 }
+// The end of a list entry too long to show whole.
+inline QString moreCharacters(qsizetype count) {
+    return QStringLiteral(" \u2026 [+%1 characters]").arg(count);
+}
 // Writing the session log failed; logging has stopped.
 inline QString logWriteFailed(const QString &file, const QString &reason) {
     return kLogError + kCrLf + QStringLiteral("%1: %2").arg(file, reason);

@@ -229,11 +229,15 @@ TEST_F(ReplyPathTest, AFailedWriteStopsTheLogAndTellsTheOperatorOnce) {
     EXPECT_EQ(trace(), (QStringList{"one", "two", "three"}));
 }
 
-TEST_F(ReplyPathTest, LongArrivalsAreProcessedWhole) {
-    const QByteArray line(100'000, 'x');
+TEST_F(ReplyPathTest, LongArrivalsAreProcessedWholeAndShownCut) {
+    activateLog(true);
+    const QByteArray line = QByteArray(99'999, 'x') + "y";
     reply("{" + line + "}\r\n");
     ASSERT_EQ(operation().size(), 1);
-    EXPECT_EQ(operation().first().size(), 100'000);
+    EXPECT_EQ(operation().first(),
+              QString(4000, 'x') + QStringLiteral(" \u2026 [+96000 characters]"));
+    EXPECT_EQ(fileBytes(logPath()), line + "\r\n");
+    EXPECT_EQ(main->state().Log_Bytes, 100'000);
 }
 
 TEST_F(ReplyPathTest, ParameterListingSplitInOddPlacesIsCollected) {

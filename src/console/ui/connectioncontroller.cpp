@@ -5,6 +5,7 @@
 #include "console/eventpump.h"
 #include "console/link.h"
 #include "console/prompter.h"
+#include "console/target.h"
 #include "console/ui/mainwindow.h"
 #include "loggers/ui/loggergrid.h"
 
@@ -65,14 +66,12 @@ void ConnectionController::connectToSelected() {
     }
     m_main.countdownLabel().hide();
 
-    // The grid keeps what was typed; blanks around the texts are not part of an address.
+    // The grid keeps what was typed; the message shows it as it stands.
     const LoggerGrid &grid = m_main.grid();
     const QString hostText = grid.cell(state.sel_row, 1);
     const QString portText = grid.cell(state.sel_row, 2);
-    const QString host = hostText.trimmed();
-    bool numeric = false;
-    const int port = portText.trimmed().toInt(&numeric);
-    if (host.isEmpty() || !numeric || port < 1 || port > 65535) {
+    const auto target = parseTarget(hostText, portText);
+    if (!target) {
         errorPath(hostText, portText);
         return;
     }
@@ -80,7 +79,7 @@ void ConnectionController::connectToSelected() {
     if (link.isStale()) {
         link.close();
     }
-    link.connectTo(host, static_cast<quint16>(port));
+    link.connectTo(target->host, target->port);
     waitForConnection();
 }
 

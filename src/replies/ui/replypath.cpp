@@ -117,11 +117,21 @@ void ReplyPath::emitRemainder(const ReplyLine &rest) {
 
 void ReplyPath::show(QListWidget &list, const QByteArray &text, int limit) {
     if (m_main.displaySwitch().isChecked()) {
-        list.addItem(text8::toDisplay(text));
+        list.addItem(shownText(text));
     }
     if (list.count() > limit) {
         delete list.takeItem(0);
     }
+}
+
+QString ReplyPath::shownText(const QByteArray &text) {
+    // The list scrolls over 10000 pixels: a longer entry would only cost a
+    // whole-text layout on every repaint. The log keeps every byte.
+    if (text.size() <= kShownChars) {
+        return text8::toDisplay(text);
+    }
+    return text8::toDisplay(QByteArrayView(text).first(kShownChars)) +
+           texts::moreCharacters(text.size() - kShownChars);
 }
 
 void ReplyPath::log(const QByteArray &entry) {

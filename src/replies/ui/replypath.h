@@ -24,6 +24,10 @@ public:
     static constexpr double kLogLimit = 10'000'000;
     static constexpr int kIdleFlushMs = 1000;
     static constexpr qint64 kPumpEveryMs = 10;
+    static constexpr qsizetype kShownChars = 4000;
+
+    // An entry as the list shows it: long ones are cut, with a note of what is left out.
+    static QString shownText(const QByteArray &text);
 
     explicit ReplyPath(Main &main);
 

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// The host and port of a grid row, read the way an operator typed them: blanks
+// around them are not part of the address; anything else odd is refused.
+struct Target {
+    QString host;
+    quint16 port = 0;
+};
+
+// Nullopt for an empty host, a host with control characters, or a port that
+// is not a plain decimal number from 1 to 65535 (a NUL or a sign included).
+std::optional<Target> parseTarget(const QString &hostText, const QString &portText);
