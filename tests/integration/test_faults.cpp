@@ -1,0 +1,762 @@
+// Faults a console meets in the field: loggers that vanish or cannot be
+// reached, addresses that make no sense, replies that are huge, endless or
+// binary, a session log that cannot be written and a damaged logger list.
+// After each one the console must still work, tell the operator what he must
+// know, and have lost nothing that reached it.
+
+#include "integration/printers.h"
+#include "integration/simprocess.h"
+#include "support/console.h"
+
+#include "console/link.h"
+#include "loggers/ui/loggergrid.h"
+#include "replies/ui/replypath.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QRandomGenerator>
+#include <QTcpServer>
+
+#include <array>
+
+namespace {
+
+QStringList entries(const QListWidget &list) {
+    QStringList out;
+    for (int i = 0; i < list.count(); ++i) {
+        out << list.item(i)->text();
+    }
+    return out;
+}
+
+QByteArray fileBytes(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// Literal bytes with embedded NULs kept.
+template <std::size_t N> QByteArray raw(const char (&text)[N]) {
+    return QByteArray(text, N - 1);
+}
+
+// A port on which nothing listens: the connection is refused.
+quint16 deadPort() {
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}
+
+// Each entry followed by CR LF, as the session log holds entries.
+QByteArray logOf(const QList<QByteArray> &lines) {
+    QByteArray out;
+    for (const QByteArray &line : lines) {
+        out += line + "\r\n";
+    }
+    return out;
+}
+
+} // namespace
+
+// A started console with the loopback peer as the logger of grid row 1, and a
+// simulator for the faults that need a real process.
+class FaultTest : public ConsoleTest {
+protected:
+    void TearDown() override {
+        ConsoleTest::TearDown();
+        sim.stop();
+    }
+    // Row 1 is the loopback peer.
+    void startWithPeer(const QByteArray &moreRows = {}) {
+        writeLoggers("LOGGER:Weir,127.0.0.1," + QByteArray::number(peer.port()) + "\r\n" +
+                     moreRows);
+        start();
+    }
+    void connectPeer() {
+        clickCell(1, 0);
+        trigger("Conectar");
+        ASSERT_TRUE(main->link().isConnected());
+        ASSERT_TRUE(peer.waitForClient());
+        ASSERT_TRUE(peer.waitForBytes(6));
+    }
+    // Sends bytes as the logger and waits until the console has read what has
+    // arrived: all of it for replies that fit the socket buffers at once.
+    void reply(const QByteArray &bytes, int ms = 3000) {
+        peer.send(bytes);
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                LoopbackPeer::settle(5);
+                return !main->link().hasData();
+            },
+            ms));
+    }
+    void activateLog() {
+        prompter.answers = {true};
+        trigger("Activar_Log");
+    }
+    // The operator's next command after a fault: without a link it must say so
+    // and send nothing.
+    void expectNoConnection() {
+        prompter.boxes.clear();
+        trigger("Version");
+        EXPECT_EQ(prompter.texts(), QStringList{"There is no connection"});
+        EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
+    }
+    QStringList trace() const { return entries(main->traceList()); }
+    QStringList operation() const { return entries(main->operationList()); }
+    QString logPath() const { return path(QStringLiteral("tav.log")); }
+
+    SimProcess sim;
+};
+
+// ---------------------------------------------------------------------------
+// The logger drops the link in the middle of a parameter listing.
+
+class DropMidListingTest : public FaultTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(DropMidListingTest, EverythingReceivedIsCollectedShownAndLogged) {
+    const bool inFlight = GetParam(); // the close races the last bytes
+    startWithPeer();
+    activateLog();
+    connectPeer();
+    trigger("Ver_Parametros");
+    ASSERT_TRUE(peer.waitForBytes(12));
+
+    const auto &all = SimProcess::factoryParameters();
+    QByteArray sent = "{Received ask parameters}\r\n{Parameters: 26}\r\n";
+    QList<QByteArray> logged{"Received ask parameters", "Parameters: 26"};
+    for (int i = 0; i < 12; ++i) {
+        sent += '{' + all[i].first + ':' + all[i].second + "}\r\n";
+        logged << all[i].first + ':' + all[i].second;
+    }
+    sent += "{TIME_ZONE:UTC+0"; // cut inside the thirteenth line
+    logged << "TIME_ZONE:UTC+0";
+    if (inFlight) {
+        peer.send(sent);
+        peer.dropClient();
+    } else {
+        reply(sent);
+        peer.dropClient();
+    }
+    ASSERT_TRUE(waitUntil([&] {
+        return !main->link().isConnected() && !operation().isEmpty() &&
+               operation().last() == "TIME_ZONE:UTC+0";
+    }));
+
+    // Collected: the twelve whole lines; the cut one is shown but is no parameter.
+    ASSERT_EQ(main->params().count(), 12);
+    for (int i = 0; i < 12; ++i) {
+        EXPECT_EQ(main->params().name(i), all[i].first);
+        EXPECT_EQ(main->params().value(i), all[i].second);
+    }
+    QStringList shown;
+    for (const QByteArray &line : logged) {
+        shown << QString::fromLatin1(line);
+    }
+    EXPECT_EQ(operation(), shown);
+    EXPECT_TRUE(trace().isEmpty());
+    EXPECT_EQ(fileBytes(logPath()), logOf(logged));
+    EXPECT_EQ(prompter.boxes.size(), 1u); // only the log's question so far
+
+    // The next command finds no link, says so, and sends nothing.
+    expectNoConnection();
+    EXPECT_EQ(peer.received(), "TAV@01TAV@03");
+    EXPECT_EQ(main->params().count(), 12);
+    trigger("Desconectar");
+    EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Selected);
+
+    // And the logger can be reached again.
+    peer.clearReceived();
+    prompter.boxes.clear();
+    trigger("Conectar");
+    ASSERT_TRUE(main->link().isConnected());
+    ASSERT_TRUE(peer.waitForBytes(6));
+    EXPECT_EQ(peer.received(), "TAV@01");
+    EXPECT_EQ(main->params().count(), 0);
+    EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join('|').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Drop, DropMidListingTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool> &info) {
+                             return info.param ? std::string("WithBytesInFlight")
+                                               : std::string("AfterTheBytesWereRead");
+                         });
+
+// The simulator process is killed while it writes a listing in small pieces:
+// the console must hold exactly a prefix of the listing, nothing garbled.
+TEST_F(FaultTest, SimulatorKilledMidListingLeavesAWholePrefix) {
+    ASSERT_TRUE(sim.start({"--trace-interval", "0", "--chunk", "7", "--chunk-gap", "15"}))
+        << sim.error().toStdString();
+    writeLoggers("LOGGER:North,127.0.0.1," + QByteArray::number(sim.port()) + "\r\n");
+    start();
+    activateLog();
+    clickCell(1, 0);
+    trigger("Conectar");
+    ASSERT_TRUE(main->link().isConnected());
+    ASSERT_TRUE(waitUntil([&] { return operation().size() == 1; }));
+    trigger("Ver_Parametros");
+    ASSERT_TRUE(waitUntil([&] { return main->params().count() >= 8; }, 10000));
+    sim.kill();
+    ASSERT_TRUE(waitUntil([&] { return !main->link().isConnected(); }));
+    LoopbackPeer::settle(100);
+
+    const int n = main->params().count();
+    const auto &all = SimProcess::factoryParameters();
+    ASSERT_LT(n, static_cast<int>(all.size())) << "the kill came too late to cut the listing";
+    const QStringList listing = SimProcess::listingLines(all);
+    QStringList shown = operation();
+    ASSERT_EQ(shown.takeFirst(), "Welcome to TAV-3 logger North");
+    // Header, n parameters, and at most one unfinished line that begins the next one.
+    ASSERT_GE(shown.size(), n + 2);
+    ASSERT_LE(shown.size(), n + 3);
+    EXPECT_EQ(shown.mid(0, n + 2), listing.mid(0, n + 2));
+    if (shown.size() == n + 3) {
+        const QString next = listing[n + 2];
+        // Up to the whole line when only its line feed was missing; never a parameter.
+        EXPECT_TRUE(!shown.last().isEmpty() && next.startsWith(shown.last()))
+            << shown.last().toStdString();
+    }
+    for (int i = 0; i < n; ++i) {
+        EXPECT_EQ(main->params().name(i), all[i].first);
+        EXPECT_EQ(main->params().value(i), all[i].second);
+    }
+    QList<QByteArray> logged;
+    for (const QString &line : operation()) {
+        logged << line.toLatin1();
+    }
+    EXPECT_EQ(fileBytes(logPath()), logOf(logged));
+    expectNoConnection();
+}
+
+// ---------------------------------------------------------------------------
+// Loggers that cannot be reached.
+
+TEST_F(FaultTest, RefusedConnectionEndsAfterTheWaitAndTheConsoleGoesOn) {
+    startWithPeer("LOGGER:Dead,127.0.0.1," + QByteArray::number(deadPort()) + "\r\n");
+    clickCell(2, 0);
+    const qint64 before = clock.tenths();
+    trigger("Conectar");
+    EXPECT_EQ(prompter.texts(), QStringList{"Not able to connect"});
+    // The whole wait (fake 30 s), then about a second of pauses.
+    EXPECT_GE(clock.tenths() - before, 300 + 10);
+    EXPECT_LE(clock.tenths() - before, 300 + 20);
+    EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
+    EXPECT_FALSE(main->progressBar().isVisible());
+    EXPECT_EQ(main->grid().mark(2), LoggerGrid::Mark::Selected);
+
+    expectNoConnection();
+
+    prompter.boxes.clear();
+    connectPeer();
+    EXPECT_EQ(peer.received(), "TAV@01");
+    EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Connected);
+    EXPECT_EQ(main->grid().mark(2), LoggerGrid::Mark::None);
+    EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join('|').toStdString();
+}
+
+// A logger out of reach: the attempt hangs (the simulator lets no handshake
+// through). The console gives up after its (fake) 30 s, or at once on Abort,
+// and the abandoned attempt does not stand in the way of the next Connect.
+TEST_F(FaultTest, HangingConnectionIsGivenUpOrAbortedAndLeavesNothingBehind) {
+    ASSERT_TRUE(sim.start({"--dead-port"})) << sim.error().toStdString();
+    startWithPeer("LOGGER:Far,127.0.0.1," + QByteArray::number(sim.port()) + "\r\n");
+    const struct {
+        bool abort;
+        QString message;
+    } cases[] = {{false, "Not able to connect"}, {true, "Connection stopped"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        prompter.boxes.clear();
+        clickCell(2, 0);
+        bool pendingSeen = false;
+        const int firstTurn = pump.idleTurns;
+        pump.onIdle = [&](int turn) {
+            pendingSeen = pendingSeen || main->link().isStale();
+            if (c.abort && turn == firstTurn + 50) {
+                trigger("Abort_conn");
+            }
+        };
+        const qint64 before = clock.tenths();
+        trigger("Conectar");
+        pump.onIdle = nullptr;
+        EXPECT_TRUE(pendingSeen);
+        EXPECT_EQ(prompter.texts(), QStringList{c.message});
+        if (c.abort) {
+            EXPECT_LT(clock.tenths() - before, 100);
+        } else {
+            EXPECT_GE(clock.tenths() - before, 300);
+        }
+        EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
+        EXPECT_FALSE(main->progressBar().isVisible());
+        EXPECT_EQ(main->grid().mark(2), LoggerGrid::Mark::Selected);
+    }
+    EXPECT_FALSE(sim.log().contains("connected from"));
+    prompter.boxes.clear();
+    connectPeer();
+    EXPECT_EQ(peer.received(), "TAV@01");
+    EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join('|').toStdString();
+}
+
+// Names no resolver could hold (a label over 63 characters, a name over 255):
+// Qt turns them down itself, without asking any server, so no DNS traffic
+// leaves this machine, whose only network is loopback. Checked by hand with
+//   strace -f -e trace=network ./mirvane_integration_tests
+//          --gtest_filter='*HostNameThatCannotExist*'
+// which shows no AF_INET socket other than to 127.0.0.1, and nothing to port 53.
+TEST_F(FaultTest, HostNameThatCannotExistIsNotAbleToConnect) {
+    const QString longLabel = QString(64, QChar('a')) + QStringLiteral(".example");
+    const QString longName = QString(300, QChar('b'));
+    startWithPeer("LOGGER:Typo," + longLabel.toLatin1() + ",4001\r\nLOGGER:Long," +
+                  longName.toLatin1() + ",4001\r\n");
+    for (const int row : {2, 3}) {
+        SCOPED_TRACE(row);
+        prompter.boxes.clear();
+        clickCell(row, 0);
+        const qint64 before = clock.tenths();
+        trigger("Conectar");
+        // Qt turns the name down in its lookup, which always reports later: the
+        // console waits its whole (fake) 30 s, as for any logger out of reach.
+        EXPECT_EQ(prompter.texts(), QStringList{"Not able to connect"});
+        EXPECT_GE(clock.tenths() - before, 300);
+        EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
+        EXPECT_FALSE(main->progressBar().isVisible());
+        EXPECT_EQ(main->grid().mark(row), LoggerGrid::Mark::Selected);
+        expectNoConnection();
+    }
+    prompter.boxes.clear();
+    connectPeer();
+    EXPECT_EQ(peer.received(), "TAV@01");
+    EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join('|').toStdString();
+}
+
+TEST_F(FaultTest, PortsThatAreNoPortTakeTheErrorPath) {
+    const QList<QByteArray> ports = {"0", "70000", "abc", "65536", "-1", "", "4001x", "1e3"};
+    QByteArray rows;
+    for (const QByteArray &port : ports) {
+        rows += "LOGGER:Bad,127.0.0.1," + port + "\r\n";
+    }
+    startWithPeer(rows);
+    for (int i = 0; i < ports.size(); ++i) {
+        SCOPED_TRACE(ports[i].toStdString());
+        prompter.boxes.clear();
+        clickCell(i + 2, 0);
+        const int turns = pump.idleTurns;
+        trigger("Conectar");
+        EXPECT_EQ(prompter.texts(), QStringList{"Error conecting logger 127.0.0.1 (" +
+                                                QString::fromLatin1(ports[i]) + ")"});
+        // No wait at all: the address is refused before any attempt.
+        EXPECT_EQ(pump.idleTurns, turns);
+        EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
+        EXPECT_FALSE(main->progressBar().isVisible());
+        EXPECT_EQ(main->grid().mark(i + 2), LoggerGrid::Mark::Selected);
+    }
+    LoopbackPeer::settle(20);
+    EXPECT_FALSE(peer.hasClient());
+    prompter.boxes.clear();
+    connectPeer();
+    EXPECT_EQ(peer.received(), "TAV@01");
+    EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join('|').toStdString();
+}
+
+// ---------------------------------------------------------------------------
+// Replies that are huge, endless or binary.
+
+// 10,000,000 bytes in one burst: 10,000 trace and 10,000 operation lines of
+// 500 bytes each. Every line is processed: the lists end with the newest 600,
+// the log holds every line.
+TEST_F(FaultTest, TenMegabyteBurstIsProcessedWhole) {
+    startWithPeer();
+    activateLog();
+    connectPeer();
+    constexpr int kPairs = 10'000;
+    constexpr int kLineBytes = 500;
+    QByteArray burst;
+    burst.reserve(kPairs * 2 * kLineBytes + 32);
+    QByteArray expectedLog;
+    expectedLog.reserve(kPairs * 2 * kLineBytes);
+    const auto numbered = [](const char *head, int i, qsizetype size, char fill) {
+        QByteArray text = head + QByteArray::number(i).rightJustified(6, '0') + ' ';
+        return text + QByteArray(size - text.size(), fill);
+    };
+    for (int i = 0; i < kPairs; ++i) {
+        const QByteArray t = numbered("trace ", i, kLineBytes - 2, 't');
+        const QByteArray o = numbered("op ", i, kLineBytes - 4, 'o');
+        burst += t + "\r\n{" + o + "}\r\n";
+        expectedLog += t + "\r\n" + o + "\r\n";
+    }
+    burst += "LAST trace line\r\n";
+    expectedLog += "LAST trace line\r\n";
+    ASSERT_EQ(burst.size(), kPairs * 2 * kLineBytes + 17);
+
+    peer.send(burst);
+    ASSERT_TRUE(waitUntil([&] { return !trace().isEmpty() && trace().last() == "LAST trace line"; },
+                          40000));
+    EXPECT_EQ(main->traceList().count(), 600);
+    EXPECT_EQ(main->operationList().count(), 600);
+    EXPECT_EQ(trace().first(), QString::fromLatin1(numbered("trace ", kPairs - 599, 498, 't')));
+    EXPECT_EQ(operation().first(), QString::fromLatin1(numbered("op ", kPairs - 600, 496, 'o')));
+    EXPECT_EQ(operation().last(), QString::fromLatin1(numbered("op ", kPairs - 1, 496, 'o')));
+    EXPECT_EQ(main->traceList().currentRow(), 599);
+    EXPECT_EQ(main->operationList().currentRow(), 599);
+
+    const QByteArray logged = fileBytes(logPath());
+    EXPECT_EQ(logged.size(), expectedLog.size());
+    EXPECT_TRUE(logged == expectedLog) << "the log differs from what was received";
+    const qsizetype counted = expectedLog.size() - 2 * (2 * kPairs + 1);
+    EXPECT_EQ(main->state().Log_Bytes, static_cast<double>(counted));
+    EXPECT_EQ(main->logSizeLabel().text(), " " + QString::number(counted) + " bytes");
+    EXPECT_TRUE(main->state().Log_Active);
+    EXPECT_EQ(prompter.boxes.size(), 1u);
+
+    // Still answering.
+    peer.clearReceived();
+    trigger("Version");
+    ASSERT_TRUE(peer.waitForBytes(6));
+    EXPECT_EQ(peer.received(), "TAV@07");
+}
+
+// One line of 1 MiB that never gets its line feed: shown whole, once, when
+// the link closes or after the idle second; never cut into pieces, never
+// taken for a parameter.
+class EndlessLineTest : public FaultTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(EndlessLineTest, IsShownWholeOnce) {
+    const bool closeLink = GetParam();
+    startWithPeer();
+    activateLog();
+    connectPeer();
+    trigger("Ver_Parametros");
+    QByteArray text = "NAME:";
+    while (text.size() < 1024 * 1024) {
+        text += "0123456789abcdef";
+    }
+    text.truncate(1024 * 1024);
+    // When the text came in and when it was shown, to tell the two flushes apart.
+    QElapsedTimer clockwork;
+    clockwork.start();
+    qint64 lastArrival = -1;
+    qint64 shownAt = -1;
+    QObject::connect(&main->link(), &Link::readyRead, main.get(),
+                     [&] { lastArrival = clockwork.elapsed(); });
+    QObject::connect(main->operationList().model(), &QAbstractItemModel::rowsInserted, main.get(),
+                     [&] {
+                         if (shownAt < 0) {
+                             shownAt = clockwork.elapsed();
+                         }
+                     });
+    reply('{' + text, 10000);
+    qint64 droppedAt = -1;
+    if (closeLink) {
+        peer.dropClient();
+        droppedAt = clockwork.elapsed();
+    } else {
+        EXPECT_TRUE(operation().isEmpty());
+    }
+    ASSERT_TRUE(waitUntil([&] { return !operation().isEmpty(); }, 5000));
+    LoopbackPeer::settle(50);
+    if (closeLink) {
+        // At the close, long before an idle second could have passed.
+        EXPECT_LT(shownAt - droppedAt, 500);
+    } else {
+        // Not before a whole second without arrivals (a timer may fire up to 5% early).
+        EXPECT_GE(shownAt - lastArrival, 950);
+    }
+    // One entry (shown cut, as any long entry is); the log holds every byte.
+    ASSERT_EQ(operation().size(), 1);
+    EXPECT_TRUE(operation().first() == ReplyPath::shownText(text));
+    EXPECT_TRUE(trace().isEmpty());
+    EXPECT_EQ(main->params().count(), 0);
+    EXPECT_TRUE(fileBytes(logPath()) == text + "\r\n");
+    EXPECT_EQ(main->logSizeLabel().text(), " 1048576 bytes");
+    if (closeLink) {
+        expectNoConnection();
+    } else {
+        // The link is still up and the line still open in operation mode.
+        EXPECT_TRUE(main->link().isConnected());
+        trigger("Borrar_Operacion"); // a megabyte on screen makes every repaint slow
+        reply("more}\r\n{NEXT:1}\r\n");
+        EXPECT_EQ(operation(), (QStringList{"more", "NEXT:1"}));
+        EXPECT_TRUE(fileBytes(logPath()) == text + "\r\nmore\r\nNEXT:1\r\n");
+    }
+}
+
+// One entry of a megabyte on screen: further replies must still be shown at
+// the usual pace.
+TEST_F(FaultTest, MegabyteEntryOnScreenKeepsTheWindowResponsive) {
+    // Were the entry shown whole, every later arrival would cost about 650 ms
+    // (the list lays out and paints the whole text on each repaint).
+    startWithPeer();
+    connectPeer();
+    reply("{" + QByteArray(1024 * 1024, 'x') + "}\r\n", 10000);
+    ASSERT_TRUE(waitUntil([&] { return operation().size() == 1; }, 10000));
+    LoopbackPeer::settle(50);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    for (int i = 0; i < 10; ++i) {
+        peer.send("{short " + QByteArray::number(i) + "}\r\n");
+        ASSERT_TRUE(waitUntil([&] { return operation().size() == i + 2; }, 20000));
+    }
+    EXPECT_LT(elapsed.elapsed(), 1000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Flush, EndlessLineTest, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool> &info) {
+                             return info.param ? std::string("WhenTheLinkCloses")
+                                               : std::string("AfterTheIdleSecond");
+                         });
+
+// NUL, 0xFF and every other byte but the four the framing uses: kept in the
+// list text (one character per byte) and byte-exact in tav.log.
+TEST_F(FaultTest, BinaryBytesAreShownAndLoggedExactly) {
+    startWithPeer();
+    activateLog();
+    connectPeer();
+    QByteArray every;
+    for (int b = 0; b < 256; ++b) {
+        if (b != '\n' && b != '\r' && b != '{' && b != '}') {
+            every.append(static_cast<char>(b));
+        }
+    }
+    ASSERT_EQ(every.size(), 252);
+    reply(every + "\r\n" + raw("{\0}\r\n\0\0\0\r\n\xFF\xFF{op\xFF\0end}\r\n"));
+
+    const QStringList t = trace();
+    ASSERT_EQ(t.size(), 3);
+    ASSERT_EQ(t[0].size(), 252);
+    EXPECT_EQ(t[0][0], QChar(0));
+    // Indices are one per byte, less LF and CR below 0x41 and the braces below 0x80.
+    EXPECT_EQ(t[0][0x41 - 2], QChar('A'));
+    EXPECT_EQ(t[0][0x80 - 4], QChar(0x20AC)); // 0x80 is the euro sign in the code page
+    EXPECT_EQ(t[0][0x81 - 4], QChar(0x81));   // an undefined byte keeps its value
+    EXPECT_EQ(t[0][251], QChar(0xFF));
+    EXPECT_EQ(t[1], QString(3, QChar(0)));
+    EXPECT_EQ(t[2], QString(2, QChar(0xFF)));
+    EXPECT_EQ(operation(), (QStringList{QString(1, QChar(0)),
+                                        QStringLiteral("op") + QChar(0xFF) + QChar(0) + "end"}));
+
+    const QByteArray expected = every + "\r\n" + raw("\0\r\n\0\0\0\r\n\xFF\xFF\r\nop\xFF\0end\r\n");
+    EXPECT_EQ(fileBytes(logPath()).toHex(' '), expected.toHex(' '));
+    EXPECT_EQ(main->state().Log_Bytes, 252 + 1 + 3 + 2 + 7);
+}
+
+// ---------------------------------------------------------------------------
+// A session log that cannot be written.
+
+TEST_F(FaultTest, LogThatIsADirectoryIsReportedAndRepliesGoOn) {
+    startWithPeer();
+    connectPeer();
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("tav.log"));
+    activateLog();
+    ASSERT_EQ(prompter.boxes.size(), 2u);
+    EXPECT_TRUE(prompter.boxes[1].text.startsWith("Cannot open " + logPath() + ": "))
+        << prompter.boxes[1].text.toStdString();
+    EXPECT_GT(prompter.boxes[1].text.size(), ("Cannot open " + logPath() + ": ").size());
+    EXPECT_FALSE(main->state().Log_Active);
+
+    reply("one\r\n{two}\r\n");
+    reply("three\r\n");
+    EXPECT_EQ(trace(), (QStringList{"one", "three"}));
+    EXPECT_EQ(operation(), QStringList{"two"});
+    EXPECT_EQ(prompter.boxes.size(), 2u);
+
+    // Once the way is clear, logging works again.
+    ASSERT_TRUE(QDir(m_dir.path()).rmdir("tav.log"));
+    activateLog();
+    EXPECT_TRUE(main->state().Log_Active);
+    reply("four\r\n");
+    EXPECT_EQ(fileBytes(logPath()), "four\r\n");
+    EXPECT_EQ(prompter.boxes.size(), 3u);
+}
+
+// The log opens but every write fails (a full disk), or its folder is removed
+// while it is written: the console says so once, stops logging, and keeps
+// showing replies.
+class LogLostTest : public FaultTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(LogLostTest, IsReportedOnceAndRepliesGoOn) {
+    const bool diskFull = GetParam();
+    startWithPeer();
+    connectPeer();
+    if (diskFull) {
+        ASSERT_TRUE(QFile::link("/dev/full", logPath()));
+    }
+    activateLog();
+    ASSERT_TRUE(main->state().Log_Active);
+    reply("before\r\n");
+    if (diskFull) {
+        ASSERT_EQ(prompter.boxes.size(), 2u);
+    } else {
+        EXPECT_EQ(fileBytes(logPath()), "before\r\n");
+        ASSERT_EQ(prompter.boxes.size(), 1u);
+        ASSERT_TRUE(QDir(m_dir.path()).removeRecursively());
+        reply("after\r\n{op}\r\n");
+        ASSERT_EQ(prompter.boxes.size(), 2u);
+    }
+    const RecordingPrompter::Box &box = prompter.boxes[1];
+    EXPECT_FALSE(box.question);
+    EXPECT_EQ(box.title, "TAVControl");
+    const QString reason = diskFull ? QStringLiteral("No space left on device")
+                                    : QStringLiteral("the file or its folder was removed");
+    EXPECT_EQ(box.text, "Error Log\r\n" + logPath() + ": " + reason);
+    EXPECT_FALSE(main->state().Log_Active);
+    EXPECT_EQ(main->logSizeLabel().text(), "Error Log");
+
+    reply("later\r\n{more}\r\n");
+    EXPECT_EQ(prompter.boxes.size(), 2u);
+    EXPECT_EQ(trace(), diskFull ? (QStringList{"before", "later"})
+                                : (QStringList{"before", "after", "later"}));
+    EXPECT_EQ(operation(), diskFull ? (QStringList{"more"}) : (QStringList{"op", "more"}));
+    peer.clearReceived();
+    trigger("Version");
+    ASSERT_TRUE(peer.waitForBytes(6));
+    EXPECT_EQ(peer.received(), "TAV@07");
+}
+
+INSTANTIATE_TEST_SUITE_P(Log, LogLostTest, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool> &info) {
+                             return info.param ? std::string("DiskFull")
+                                               : std::string("FolderRemoved");
+                         });
+
+// ---------------------------------------------------------------------------
+// A damaged loggers.txt: the console starts, without a box, with the grid the
+// file's readable lines give.
+
+// One loggers.txt and the grid and FTP fields the console must show for it.
+struct ListFile {
+    const char *name;
+    QByteArray bytes;
+    std::vector<std::array<QString, 3>> rows; // grid rows 1.. ; all others empty
+    std::array<QByteArray, 3> ftp;            // user, password, server
+};
+
+void PrintTo(const ListFile &file, std::ostream *out) {
+    *out << file.name;
+}
+
+class DamagedListTest : public ConsoleTest, public ::testing::WithParamInterface<ListFile> {};
+
+TEST_P(DamagedListTest, ConsoleStartsWithTheGridExpected) {
+    const ListFile &file = GetParam();
+    writeLoggers(file.bytes);
+    start();
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join('|').toStdString();
+    EXPECT_EQ(main->state().sel_row, 0);
+    ASSERT_EQ(main->grid().rowCount(), 39);
+    for (int row = 1; row <= 39; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            const QString expected = static_cast<std::size_t>(row) <= file.rows.size()
+                                         ? file.rows[row - 1][column]
+                                         : QString();
+            EXPECT_EQ(main->grid().cell(row, column), expected)
+                << "row " << row << " column " << column;
+        }
+        EXPECT_EQ(main->grid().mark(row), LoggerGrid::Mark::None);
+    }
+    EXPECT_EQ(main->state().ftp_user, file.ftp[0]);
+    EXPECT_EQ(main->state().ftp_pass, file.ftp[1]);
+    EXPECT_EQ(main->state().ftp_server, file.ftp[2]);
+}
+
+namespace {
+
+QByteArray manyLoggers() {
+    QByteArray text;
+    for (int i = 0; i < 100'000; ++i) {
+        text += "LOGGER:L" + QByteArray::number(i) + ",10.0." + QByteArray::number(i / 256) + '.' +
+                QByteArray::number(i % 256) + ',' + QByteArray::number(4000 + i % 1000) + "\r\n";
+    }
+    return text + "FTPSERVER:late,never,read\r\n";
+}
+
+std::vector<std::array<QString, 3>> manyLoggerRows() {
+    std::vector<std::array<QString, 3>> rows;
+    for (int i = 0; i < 39; ++i) {
+        rows.push_back(
+            {"L" + QString::number(i), "10.0.0." + QString::number(i), QString::number(4000 + i)});
+    }
+    return rows;
+}
+
+QByteArray manyComments() {
+    QByteArray text = "FTPSERVER:u,p,s\r\n";
+    for (int i = 0; i < 100'000; ++i) {
+        text += "note," + QByteArray::number(i) + "\r\n";
+    }
+    return text;
+}
+
+const QString kNul(1, QChar(0));
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(
+    LoggerList, DamagedListTest,
+    ::testing::Values(
+        ListFile{"EightBitBytes",
+                 raw("FTPSERVER:us\xF1r,p\x80ss,ftp\xFF\r\nLOGGER:Pe\xF1"
+                     "a\x80,10.0.0.1,4001\r\nLOGGER:\x01\x02\x7F,h\xE9st,40\xA0\r\n"),
+                 {{QString::fromUtf8("Peña€"), "10.0.0.1", "4001"},
+                  {QString::fromUtf8("\x01\x02\x7F"), QString::fromUtf8("hést"),
+                   QString::fromUtf8("40\u00A0")}},
+                 {raw("us\xF1r"), raw("p\x80ss"), raw("ftp\xFF")}},
+        ListFile{"Nul",
+                 raw("LOGGER:A\0B,127.0.0.1,4\0 01\r\n\0\r\nLOGGER:C,h,2\r\n"),
+                 {{"A" + kNul + "B", "127.0.0.1", "4" + kNul + " 01"}, {}, {"C", "h", "2"}},
+                 {}},
+        ListFile{"HundredThousandLoggerLines", manyLoggers(), manyLoggerRows(), {}},
+        // Keyword-less lines after an FTP line rewrite the FTP fields; the last wins.
+        ListFile{"HundredThousandCommentLines",
+                 manyComments() + "LOGGER:A,h,1\r\n",
+                 {{"A", "h", "1"}},
+                 {"99999", "p", "s"}},
+        ListFile{"NoLineEnds",
+                 "LOGGER:A,127.0.0.1,4001,LOGGER:B,127.0.0.2,4002",
+                 {{"A", "127.0.0.1", "4001"}},
+                 {}},
+        ListFile{"CarriageReturnsOnly",
+                 "LOGGER:A,h,1\rLOGGER:B,g,2\rFTPSERVER:u,p,s\r",
+                 {{"A", "h", "1"}},
+                 {}},
+        ListFile{"Empty", "", {}, {}}),
+    [](const ::testing::TestParamInfo<ListFile> &info) { return std::string(info.param.name); });
+
+// Random bytes as the list: the console starts, and works.
+TEST_F(FaultTest, RandomBytesAsTheListStillGiveAWorkingConsole) {
+    QRandomGenerator random(20190307);
+    QByteArray bytes(64 * 1024, '\0');
+    for (char &b : bytes) {
+        b = static_cast<char>(random.bounded(256));
+    }
+    bytes.replace("LOGGER", "LOGGEX"); // keep row 1 free for the peer below
+    writeLoggers("LOGGER:Weir,127.0.0.1," + QByteArray::number(peer.port()) + "\r\n" + bytes);
+    start();
+    EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join('|').toStdString();
+    EXPECT_EQ(main->grid().cell(1, 0), "Weir");
+    connectPeer();
+    EXPECT_EQ(peer.received(), "TAV@01");
+}
+
+// A port cell with a NUL in it is no number: the error path, naming the cell
+// whole. Here the digits before the NUL are a live logger's port, so taking
+// them for the port connects to a logger the row does not name.
+TEST_F(FaultTest, NulInThePortIsNoPort) {
+    // QString::toInt stops at the first NUL and reports success, so a port read
+    // with it would be taken as <port> and connect to the wrong logger.
+    const QByteArray port = QByteArray::number(peer.port()) + raw("\0") + "99";
+    writeLoggers("LOGGER:A,127.0.0.1," + port + "\r\n");
+    start();
+    clickCell(1, 0);
+    trigger("Conectar");
+    EXPECT_EQ(prompter.texts(),
+              QStringList{"Error conecting logger 127.0.0.1 (" + main->grid().cell(1, 2) + ")"});
+    EXPECT_EQ(main->grid().cell(1, 2).size(), port.size());
+    EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
+    LoopbackPeer::settle(20);
+    EXPECT_FALSE(peer.hasClient());
+    EXPECT_TRUE(peer.received().isEmpty());
+}
