@@ -3,6 +3,9 @@
 #include <QTcpSocket>
 
 Link::Link(QObject *parent) : QObject(parent), m_socket(new QTcpSocket(this)) {
+    // A logger that sends faster than the window shows is slowed by TCP
+    // instead of filling memory.
+    m_socket->setReadBufferSize(kReadBufferBytes);
     connect(m_socket, &QTcpSocket::readyRead, this, &Link::readyRead);
     connect(m_socket, &QTcpSocket::connected, this, [this] {
         // Frames are a few bytes each and the operator waits on them: no Nagle delay.
@@ -61,6 +64,10 @@ void Link::close() {
 
 bool Link::hasData() const {
     return m_socket->bytesAvailable() > 0;
+}
+
+QByteArray Link::read(qint64 maxSize) {
+    return m_socket->isOpen() ? m_socket->read(maxSize) : QByteArray();
 }
 
 QByteArray Link::readAll() {

@@ -14,6 +14,8 @@ class Link final : public QObject {
     Q_DISABLE_COPY_MOVE(Link)
 
 public:
+    static constexpr qint64 kReadBufferBytes = 1024 * 1024;
+
     explicit Link(QObject *parent = nullptr);
     ~Link() override;
 
@@ -35,6 +37,7 @@ public:
 
     bool hasData() const;
     QByteArray readAll();
+    QByteArray read(qint64 maxSize);
 
 Q_SIGNALS:
     void readyRead();

@@ -43,18 +43,29 @@ void ReplyPath::readArrivals() {
         return;
     }
     m_reading = true;
-    for (;;) {
-        QByteArray arrival = m_held.isEmpty() ? link.readAll() : std::exchange(m_held, {});
-        if (arrival.isEmpty()) {
-            break;
-        }
-        process(arrival);
+    for (QByteArray slice = nextSlice(); !slice.isEmpty(); slice = nextSlice()) {
+        process(slice);
     }
     m_reading = false;
     if (m_closeSeen) {
         m_closeSeen = false;
         flushPending();
     }
+}
+
+QByteArray ReplyPath::nextSlice() {
+    // Bounded slices: a burst of megabytes is framed a slice at a time, with
+    // the window's events handled in between.
+    if (m_heldAt < m_held.size()) {
+        QByteArray slice = m_held.mid(m_heldAt, kSliceBytes);
+        m_heldAt += slice.size();
+        if (m_heldAt == m_held.size()) {
+            m_held.clear();
+            m_heldAt = 0;
+        }
+        return slice;
+    }
+    return m_main.link().read(kSliceBytes);
 }
 
 void ReplyPath::process(const QByteArray &arrival) {

@@ -25,6 +25,7 @@ public:
     static constexpr int kIdleFlushMs = 1000;
     static constexpr qint64 kPumpEveryMs = 10;
     static constexpr qsizetype kShownChars = 4000;
+    static constexpr qint64 kSliceBytes = 64 * 1024;
 
     // An entry as the list shows it: long ones are cut, with a note of what is left out.
     static QString shownText(const QByteArray &text);
@@ -56,6 +57,7 @@ private:
         bool alsoWithoutConnection;
     };
 
+    QByteArray nextSlice();
     void process(const QByteArray &arrival);
     void emitLine(const ReplyLine &line);
     void emitRemainder(const ReplyLine &rest);
@@ -72,6 +74,7 @@ private:
     QElapsedTimer m_sincePump;
     std::vector<ReplyLine> m_lines;
     QByteArray m_held;
+    qsizetype m_heldAt = 0;
     bool m_reading = false;
     bool m_closeSeen = false;
     bool m_logFailed = false;
