@@ -1,0 +1,162 @@
+// Fuzzes the list-file reader: it must never crash, must agree with a plain
+// line-by-line reading of the same bytes, and must fill the grid the same way
+// whether the lines end in CR LF or in bare LF.
+#include "loggers/loggerlist.h"
+
+#include "fuzzcheck.h"
+
+#include <QList>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+using fuzzcheck::require;
+using fuzzcheck::show;
+
+bool isSeparator(char c) {
+    return c == ',' || c == ':' || c == '\r';
+}
+
+// The reading rules applied the slow, obvious way: split into lines, split each
+// line into fields, then place the fields. The last piece of text counts as a
+// line when it is not empty, and a line's last field counts when it is not empty
+// (CR LF and bare LF files then agree); all else as the reader documents it.
+LoggerList referenceParse(const QByteArray &text) {
+    enum class Kind { None, Ftp, Logger };
+    LoggerList list;
+    Kind kind = Kind::None;
+    std::size_t target = 1;
+    QList<QByteArray> lines = text.split('\n');
+    if (lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    for (const QByteArray &line : lines) {
+        QList<QByteArray> fields;
+        QByteArray current;
+        for (const char c : line) {
+            if (isSeparator(c)) {
+                fields.append(current);
+                current.clear();
+            } else {
+                current.append(c);
+            }
+        }
+        if (!current.isEmpty()) {
+            fields.append(current);
+        }
+        for (qsizetype n = 0; n < fields.size(); ++n) {
+            if (n == 0) {
+                if (fields[0].contains("FTPSERVER")) {
+                    kind = Kind::Ftp;
+                }
+                if (fields[0].contains("LOGGER")) {
+                    kind = Kind::Logger;
+                }
+            } else if (n <= 3 && kind == Kind::Logger) {
+                if (list.rows.size() < target) {
+                    list.rows.resize(target);
+                }
+                list.rows[target - 1][n - 1] = fields[n];
+            } else if (n <= 3 && kind == Kind::Ftp) {
+                QByteArray *const ftp[] = {&list.ftpUser, &list.ftpPass, &list.ftpServer};
+                *ftp[n - 1] = fields[n];
+            }
+        }
+        if (kind == Kind::Logger) {
+            if (list.rows.size() < target) {
+                list.rows.resize(target);
+            }
+            ++target;
+        }
+        if (target > static_cast<std::size_t>(LoggerList::kMaxRows)) {
+            break;
+        }
+    }
+    return list;
+}
+
+std::string describe(const LoggerList &list) {
+    std::string out = "rows " + std::to_string(list.rows.size()) + ":";
+    for (std::size_t i = 0; i < list.rows.size(); ++i) {
+        out += "\n  " + std::to_string(i + 1) + ": " + show(list.rows[i][0]) + " " +
+               show(list.rows[i][1]) + " " + show(list.rows[i][2]);
+    }
+    return out + "\n  ftp: " + show(list.ftpUser) + " " + show(list.ftpPass) + " " +
+           show(list.ftpServer);
+}
+
+bool sameList(const LoggerList &a, const LoggerList &b) {
+    return a.rows == b.rows && a.ftpUser == b.ftpUser && a.ftpPass == b.ftpPass &&
+           a.ftpServer == b.ftpServer;
+}
+
+bool holdsNoSeparator(const QByteArray &value) {
+    for (const char c : value) {
+        if (isSeparator(c) || c == '\n') {
+            return false;
+        }
+    }
+    return true;
+}
+
+void checkShape(const LoggerList &list, const QByteArray &input) {
+    require(list.rows.size() <= static_cast<std::size_t>(LoggerList::kMaxRows),
+            "more grid rows than the grid has",
+            [&] { return show(input) + "\n" + describe(list); });
+    for (const auto &row : list.rows) {
+        for (const QByteArray &cell : row) {
+            require(holdsNoSeparator(cell), "a grid cell holds a separator or line feed",
+                    [&] { return show(input) + "\n" + describe(list); });
+        }
+    }
+    for (const QByteArray *field : {&list.ftpUser, &list.ftpPass, &list.ftpServer}) {
+        require(holdsNoSeparator(*field), "an FTP field holds a separator or line feed",
+                [&] { return show(input) + "\n" + describe(list); });
+    }
+}
+
+// The same file with bare LF line ends. The CR of a CR LF closes one more,
+// empty, field at the end of the line. In the grid that field lands in a cell no
+// other line writes, so the grid must not change. In the FTP fields it overwrites
+// what an earlier line set, so there the CR LF file may hold an empty field where
+// the LF file keeps the earlier value, and nothing else.
+void checkLineEnds(const QByteArray &crlf, const LoggerList &crlfList) {
+    const QByteArray lf = QByteArray(crlf).replace("\r\n", "\n");
+    const LoggerList lfList = parseLoggerList(lf);
+    checkShape(lfList, lf);
+    const auto detail = [&] {
+        return show(crlf) + "\nCR LF: " + describe(crlfList) + "\nLF:    " + describe(lfList);
+    };
+    require(lfList.rows == crlfList.rows, "CR LF and bare LF line ends fill the grid differently",
+            detail);
+    const QByteArray *const crlfFtp[] = {&crlfList.ftpUser, &crlfList.ftpPass, &crlfList.ftpServer};
+    const QByteArray *const lfFtp[] = {&lfList.ftpUser, &lfList.ftpPass, &lfList.ftpServer};
+    for (int i = 0; i < 3; ++i) {
+        require(*crlfFtp[i] == *lfFtp[i] || crlfFtp[i]->isEmpty(),
+                "CR LF and bare LF line ends give different FTP values", detail);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    const QByteArray input(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const LoggerList list = parseLoggerList(input);
+    checkShape(list, input);
+
+    const LoggerList expected = referenceParse(input);
+    require(sameList(list, expected), "reader and line-by-line reading differ", [&] {
+        return show(input) + "\nreader:    " + describe(list) +
+               "\nreference: " + describe(expected);
+    });
+
+    // Line ends checked both ways: the input's CR LFs made bare, and its every LF made CR LF.
+    checkLineEnds(input, list);
+    const QByteArray crlf = QByteArray(input).replace("\n", "\r\n");
+    const LoggerList crlfList = parseLoggerList(crlf);
+    checkShape(crlfList, crlf);
+    checkLineEnds(crlf, crlfList);
+    return 0;
+}

@@ -1,0 +1,156 @@
+// Fuzzes the reply framer: however the network cuts the stream, the lines that
+// come out (and the text left pending) must be those of the stream fed whole,
+// and those of a plain byte-at-a-time reading of it.
+//
+// Input layout: byte 0 (low four bits) = number of piece lengths that follow;
+// those bytes are the lengths, used in turn; the rest is the reply stream.
+#include "replies/replyframer.h"
+
+#include "fuzzcheck.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+using fuzzcheck::require;
+using fuzzcheck::show;
+
+struct Framed {
+    std::vector<ReplyLine> lines;
+    ReplyLine remainder;
+    bool inOperation = false;
+};
+
+std::string describe(const Framed &framed) {
+    std::string out;
+    for (const ReplyLine &line : framed.lines) {
+        out += "\n  " + show(line.trace) + " {" + show(line.operation) + "}";
+    }
+    return out + "\n  pending " + show(framed.remainder.trace) + " {" +
+           show(framed.remainder.operation) + "}" +
+           (framed.inOperation ? " in braces" : " outside braces");
+}
+
+bool sameLine(const ReplyLine &a, const ReplyLine &b) {
+    return a.trace == b.trace && a.operation == b.operation;
+}
+
+bool sameFraming(const Framed &a, const Framed &b) {
+    return a.lines.size() == b.lines.size() &&
+           std::equal(a.lines.begin(), a.lines.end(), b.lines.begin(), sameLine) &&
+           sameLine(a.remainder, b.remainder) && a.inOperation == b.inOperation;
+}
+
+Framed finish(ReplyFramer &framer, std::vector<ReplyLine> lines) {
+    Framed framed;
+    framed.lines = std::move(lines);
+    const bool pending = framer.hasPending();
+    framed.inOperation = framer.inOperation();
+    framed.remainder = framer.takeRemainder();
+    require(pending == (!framed.remainder.trace.isEmpty() || !framed.remainder.operation.isEmpty()),
+            "hasPending() disagrees with the remainder");
+    require(!framer.hasPending(), "takeRemainder() left text pending");
+    require(framer.inOperation() == framed.inOperation, "takeRemainder() changed the brace mode");
+    return framed;
+}
+
+// The framing rules one byte at a time.
+Framed referenceFrame(QByteArrayView stream) {
+    Framed framed;
+    for (const char c : stream) {
+        if (c == '{') {
+            framed.inOperation = true;
+        } else if (c == '}') {
+            framed.inOperation = false;
+        } else if (c == '\n') {
+            if (!framed.remainder.trace.isEmpty() || !framed.remainder.operation.isEmpty()) {
+                framed.lines.push_back(framed.remainder);
+            }
+            framed.remainder = {};
+        } else if (c != '\r') {
+            (framed.inOperation ? framed.remainder.operation : framed.remainder.trace).append(c);
+        }
+    }
+    return framed;
+}
+
+bool holdsSpecial(const QByteArray &text) {
+    for (const char c : text) {
+        if (c == '\n' || c == '\r' || c == '{' || c == '}') {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    const std::size_t cutCount = std::min<std::size_t>(data[0] & 0x0F, size - 1);
+    const std::uint8_t *const cuts = data + 1;
+    const QByteArrayView stream(reinterpret_cast<const char *>(data + 1 + cutCount),
+                                static_cast<qsizetype>(size - 1 - cutCount));
+
+    ReplyFramer whole;
+    std::vector<ReplyLine> wholeLines;
+    whole.feed(stream, wholeLines);
+    const Framed wholeFramed = finish(whole, std::move(wholeLines));
+
+    ReplyFramer pieces;
+    std::vector<ReplyLine> pieceLines;
+    qsizetype at = 0;
+    for (std::size_t turn = 0; at < stream.size(); ++turn) {
+        // A zero length feeds an empty piece, then one byte so the walk moves on.
+        qsizetype length = cutCount == 0 ? stream.size() : cuts[turn % cutCount];
+        if (length == 0) {
+            pieces.feed(stream.sliced(at, 0), pieceLines);
+            length = 1;
+        }
+        length = std::min(length, stream.size() - at);
+        pieces.feed(stream.sliced(at, length), pieceLines);
+        at += length;
+    }
+    const Framed pieceFramed = finish(pieces, std::move(pieceLines));
+
+    require(sameFraming(pieceFramed, wholeFramed), "the cut stream frames differently", [&] {
+        return show(stream.toByteArray()) + "\nwhole:" + describe(wholeFramed) +
+               "\npieces:" + describe(pieceFramed);
+    });
+
+    const Framed expected = referenceFrame(stream);
+    require(sameFraming(wholeFramed, expected), "framer and byte-at-a-time reading differ", [&] {
+        return show(stream.toByteArray()) + "\nframer:" + describe(wholeFramed) +
+               "\nreference:" + describe(expected);
+    });
+
+    for (const ReplyLine &line : wholeFramed.lines) {
+        require(!line.trace.isEmpty() || !line.operation.isEmpty(), "an empty line came out",
+                [&] { return show(stream.toByteArray()); });
+        require(!holdsSpecial(line.trace) && !holdsSpecial(line.operation),
+                "a line holds a line end or a brace",
+                [&] { return show(stream.toByteArray()) + describe(wholeFramed); });
+    }
+    require(!holdsSpecial(wholeFramed.remainder.trace) &&
+                !holdsSpecial(wholeFramed.remainder.operation),
+            "the pending text holds a line end or a brace",
+            [&] { return show(stream.toByteArray()); });
+
+    // After reset the framer must behave as a new one, whatever it held before.
+    std::vector<ReplyLine> discarded;
+    pieces.feed(stream, discarded);
+    pieces.reset();
+    require(!pieces.hasPending() && !pieces.inOperation(), "reset() kept state");
+    std::vector<ReplyLine> again;
+    pieces.feed(stream, again);
+    require(sameFraming(finish(pieces, std::move(again)), wholeFramed),
+            "a reset framer frames differently from a new one",
+            [&] { return show(stream.toByteArray()); });
+    return 0;
+}
