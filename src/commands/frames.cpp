@@ -74,7 +74,7 @@ std::optional<QByteArray> clockSync(const QDateTime &utc) {
         return std::nullopt;
     }
     // Convert rather than trust the caller: the fields must be UTC whatever
-    // time spec the instant was handed over in.
+    // zone or offset the instant was handed over in.
     const QDateTime at = utc.toUTC();
     const QDate date = at.date();
     const QTime time = at.time();
