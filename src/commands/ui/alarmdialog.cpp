@@ -1,53 +1,24 @@
 #include "commands/ui/alarmdialog.h"
 
+#include "commands/ui/dialogparts.h"
+
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
-AlarmDialog::AlarmDialog(QWidget *parent)
-    : QDialog(parent), m_id(new QLineEdit(this)), m_code(new QLineEdit(this)) {
-    setObjectName(QStringLiteral("AlarmDialog"));
-    setWindowTitle(QStringLiteral("Alarm"));
-    setAttribute(Qt::WA_DeleteOnClose);
-
-    m_id->setObjectName(QStringLiteral("Id_alarm"));
-    m_id->setAccessibleName(QStringLiteral("Alarm id"));
-    m_id->setFixedWidth(120);
-    m_code->setObjectName(QStringLiteral("Cod_alarm"));
-    m_code->setAccessibleName(QStringLiteral("Alarm code"));
-    m_code->setFixedWidth(120);
-
-    auto *idLabel = new QLabel(QStringLiteral("Id:"), this);
-    idLabel->setBuddy(m_id);
-    auto *codeLabel = new QLabel(QStringLiteral("Alarm:"), this);
-    codeLabel->setBuddy(m_code);
-
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("OKButton"));
-    ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("CancelButton"));
-
-    auto *rows = new QFormLayout;
-    rows->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
-    rows->addRow(idLabel, m_id);
-    rows->addRow(codeLabel, m_code);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(ok);
-    buttons->addStretch();
-    buttons->addWidget(cancel);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(rows);
-    layout->addSpacing(12);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    setTabOrder(m_id, m_code);
-    setTabOrder(m_code, ok);
-    setTabOrder(ok, cancel);
+AlarmDialog::AlarmDialog(QWidget *parent) : QDialog(parent) {
+    using namespace dialogparts;
+    setUp(this, "AlarmDialog", QStringLiteral("Alarm"));
+    m_id = box(this, "Id_alarm", QStringLiteral("Alarm id"), 120);
+    m_code = box(this, "Cod_alarm", QStringLiteral("Alarm code"), 120);
+    auto *ok = button(this, QStringLiteral("OK"), "OKButton", true);
+    auto *cancel = button(this, QStringLiteral("Cancel"), "CancelButton");
+    stack(this,
+          form({{label(this, QStringLiteral("Id:"), m_id), m_id},
+                {label(this, QStringLiteral("Alarm:"), m_code), m_code}}),
+          buttonRow(ok, cancel));
+    tabOrder({m_id, m_code, ok, cancel});
 
     connect(ok, &QPushButton::clicked, this, [this] {
         Q_EMIT okRequested(m_id->text(), m_code->text());

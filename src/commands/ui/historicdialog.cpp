@@ -1,46 +1,33 @@
 #include "commands/ui/historicdialog.h"
 
+#include "commands/ui/dialogparts.h"
+
 #include <QDateTime>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
-
-namespace {
-
-QLineEdit *numberBox(const char *name, const QString &accessibleName, int width, int value,
-                     QWidget *parent) {
-    auto *box = new QLineEdit(QString::number(value), parent);
-    box->setObjectName(QLatin1String(name));
-    box->setAccessibleName(accessibleName);
-    box->setFixedWidth(width);
-    return box;
-}
-
-} // namespace
 
 HistoricDialog::HistoricDialog(const QDateTime &localNow, QWidget *parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("ContadorHistoricos"));
-    setWindowTitle(QStringLiteral("Datos históricos de Contador"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    // Topmost from the start: setting the hint after show() would hide it.
-    setWindowFlag(Qt::WindowStaysOnTopHint);
+    using namespace dialogparts;
+    setUp(this, "ContadorHistoricos", QStringLiteral("Datos históricos de Contador"), true);
 
     const QDate date = localNow.date();
     constexpr int kShort = 40;
     constexpr int kYear = 56;
+    const auto numberBox = [this](const char *name, const QString &spokenName, int width,
+                                  int value) {
+        return box(this, name, spokenName, width, QString::number(value));
+    };
     // The range starts at hour 0 of today and ends now.
-    m_hour1 = numberBox("Hour1", QStringLiteral("Desde hora"), kShort, 0, this);
-    m_day1 = numberBox("day1", QStringLiteral("Desde día"), kShort, date.day(), this);
-    m_month1 = numberBox("month1", QStringLiteral("Desde mes"), kShort, date.month(), this);
-    m_year1 = numberBox("year1", QStringLiteral("Desde año"), kYear, date.year(), this);
-    m_hour2 =
-        numberBox("Hour2", QStringLiteral("Hasta hora"), kShort, localNow.time().hour(), this);
-    m_day2 = numberBox("day2", QStringLiteral("Hasta día"), kShort, date.day(), this);
-    m_month2 = numberBox("month2", QStringLiteral("Hasta mes"), kShort, date.month(), this);
-    m_year2 = numberBox("year2", QStringLiteral("Hasta año"), kYear, date.year(), this);
+    m_hour1 = numberBox("Hour1", QStringLiteral("Desde hora"), kShort, 0);
+    m_day1 = numberBox("day1", QStringLiteral("Desde día"), kShort, date.day());
+    m_month1 = numberBox("month1", QStringLiteral("Desde mes"), kShort, date.month());
+    m_year1 = numberBox("year1", QStringLiteral("Desde año"), kYear, date.year());
+    m_hour2 = numberBox("Hour2", QStringLiteral("Hasta hora"), kShort, localNow.time().hour());
+    m_day2 = numberBox("day2", QStringLiteral("Hasta día"), kShort, date.day());
+    m_month2 = numberBox("month2", QStringLiteral("Hasta mes"), kShort, date.month());
+    m_year2 = numberBox("year2", QStringLiteral("Hasta año"), kYear, date.year());
 
     // Columns: row label, hour, day, "/", month, "/", year, then a stretch
     // that takes any width the hint below adds, so the boxes stay together.
@@ -52,9 +39,7 @@ HistoricDialog::HistoricDialog(const QDateTime &localNow, QWidget *parent) : QDi
     grid->addWidget(new QLabel(QStringLiteral("Año:"), this), 0, 6);
     const auto addRow = [this, grid](int row, const QString &caption, QLineEdit *hour,
                                      QLineEdit *day, QLineEdit *month, QLineEdit *year) {
-        auto *label = new QLabel(caption, this);
-        label->setBuddy(hour);
-        grid->addWidget(label, row, 0);
+        grid->addWidget(label(this, caption, hour), row, 0);
         grid->addWidget(hour, row, 1);
         grid->addWidget(day, row, 2);
         grid->addWidget(new QLabel(QStringLiteral("/"), this), row, 3);
@@ -65,15 +50,8 @@ HistoricDialog::HistoricDialog(const QDateTime &localNow, QWidget *parent) : QDi
     addRow(1, QStringLiteral("Desde:"), m_hour1, m_day1, m_month1, m_year1);
     addRow(2, QStringLiteral("Hasta:"), m_hour2, m_day2, m_month2, m_year2);
 
-    auto *accept = new QPushButton(QStringLiteral("Aceptar"), this);
-    accept->setObjectName(QStringLiteral("Aceptar"));
-    accept->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("Cancelar"), this);
-    cancel->setObjectName(QStringLiteral("Cancelar"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(accept);
-    buttons->addStretch();
-    buttons->addWidget(cancel);
+    auto *accept = button(this, QStringLiteral("Aceptar"), "Aceptar", true);
+    auto *cancel = button(this, QStringLiteral("Cancelar"), "Cancelar");
 
     auto *hint = new QLabel(QStringLiteral("Para días completos, en \"desde\" debe indicarse "
                                            "hora=1 del primer día y  en \"hasta\" hora=0 del "
@@ -82,22 +60,9 @@ HistoricDialog::HistoricDialog(const QDateTime &localNow, QWidget *parent) : QDi
     hint->setObjectName(QStringLiteral("Para"));
     hint->setWordWrap(true);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addSpacing(12);
-    layout->addLayout(buttons);
-    layout->addWidget(hint);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    setTabOrder(m_hour1, m_day1);
-    setTabOrder(m_day1, m_month1);
-    setTabOrder(m_month1, m_year1);
-    setTabOrder(m_year1, m_hour2);
-    setTabOrder(m_hour2, m_day2);
-    setTabOrder(m_day2, m_month2);
-    setTabOrder(m_month2, m_year2);
-    setTabOrder(m_year2, accept);
-    setTabOrder(accept, cancel);
+    stack(this, grid, buttonRow(accept, cancel), hint);
+    tabOrder(
+        {m_hour1, m_day1, m_month1, m_year1, m_hour2, m_day2, m_month2, m_year2, accept, cancel});
 
     connect(accept, &QPushButton::clicked, this, [this] {
         Q_EMIT accepted(argumentchecks::HistoricBoxes{

@@ -1,47 +1,21 @@
 #include "commands/ui/linuxcommanddialog.h"
 
-#include <QHBoxLayout>
+#include "commands/ui/dialogparts.h"
+
+#include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
-LinuxCommandDialog::LinuxCommandDialog(QWidget *parent)
-    : QDialog(parent), m_command(new QLineEdit(this)) {
-    setObjectName(QStringLiteral("Comando_Linux"));
-    setWindowTitle(QStringLiteral("Comand"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    // Topmost from the start: setting the hint after show() would hide it.
-    setWindowFlag(Qt::WindowStaysOnTopHint);
-
-    m_command->setObjectName(QStringLiteral("Comand"));
-    m_command->setAccessibleName(QStringLiteral("Linux command"));
-    m_command->setFixedWidth(360);
-
-    auto *label = new QLabel(QStringLiteral("Comand:"), this);
-    label->setBuddy(m_command);
-
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("OKButton"));
-    ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("CancelButton"));
-
-    auto *row = new QHBoxLayout;
-    row->addWidget(label);
-    row->addWidget(m_command);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(ok);
-    buttons->addStretch();
-    buttons->addWidget(cancel);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(row);
-    layout->addSpacing(12);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    setTabOrder(m_command, ok);
-    setTabOrder(ok, cancel);
+LinuxCommandDialog::LinuxCommandDialog(QWidget *parent) : QDialog(parent) {
+    using namespace dialogparts;
+    setUp(this, "Comando_Linux", QStringLiteral("Comand"), true);
+    m_command = box(this, "Comand", QStringLiteral("Linux command"), 360);
+    auto *ok = button(this, QStringLiteral("OK"), "OKButton", true);
+    auto *cancel = button(this, QStringLiteral("Cancel"), "CancelButton");
+    stack(this, form({{label(this, QStringLiteral("Comand:"), m_command), m_command}}),
+          buttonRow(ok, cancel));
+    tabOrder({m_command, ok, cancel});
 
     connect(ok, &QPushButton::clicked, this, [this] {
         Q_EMIT commandRequested(m_command->text());

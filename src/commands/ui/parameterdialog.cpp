@@ -1,19 +1,17 @@
 #include "commands/ui/parameterdialog.h"
 
+#include "commands/ui/dialogparts.h"
+
 #include <QComboBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 ParameterDialog::ParameterDialog(std::vector<std::pair<QString, QString>> snapshot, QWidget *parent)
-    : QDialog(parent), m_slots(std::move(snapshot)), m_param(new QComboBox(this)),
-      m_valor(new QLineEdit(this)) {
-    setObjectName(QStringLiteral("Dialog"));
-    setWindowTitle(QStringLiteral("Dialog Caption"));
-    setAttribute(Qt::WA_DeleteOnClose);
+    : QDialog(parent), m_slots(std::move(snapshot)), m_param(new QComboBox(this)) {
+    using namespace dialogparts;
+    setUp(this, "Dialog", QStringLiteral("Dialog Caption"));
 
     m_param->setObjectName(QStringLiteral("Param"));
     m_param->setAccessibleName(QStringLiteral("Parameter name"));
@@ -36,38 +34,14 @@ ParameterDialog::ParameterDialog(std::vector<std::pair<QString, QString>> snapsh
     m_param->setCurrentIndex(-1);
     m_param->clearEditText();
 
-    m_valor->setObjectName(QStringLiteral("Valor"));
-    m_valor->setAccessibleName(QStringLiteral("Parameter value"));
-    m_valor->setFixedWidth(280);
-
-    auto *paramLabel = new QLabel(QStringLiteral("Parámeter:"), this);
-    paramLabel->setBuddy(m_param);
-    auto *valueLabel = new QLabel(QStringLiteral("Value"), this);
-    valueLabel->setBuddy(m_valor);
-
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("OKButton"));
-    ok->setDefault(true);
-    auto *exit = new QPushButton(QStringLiteral("Exit"), this);
-    exit->setObjectName(QStringLiteral("CancelButton"));
-
-    auto *rows = new QFormLayout;
-    rows->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
-    rows->addRow(paramLabel, m_param);
-    rows->addRow(valueLabel, m_valor);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(ok);
-    buttons->addStretch();
-    buttons->addWidget(exit);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(rows);
-    layout->addSpacing(12);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    setTabOrder(m_param, m_valor);
-    setTabOrder(m_valor, ok);
-    setTabOrder(ok, exit);
+    m_valor = box(this, "Valor", QStringLiteral("Parameter value"), 280);
+    auto *ok = button(this, QStringLiteral("OK"), "OKButton", true);
+    auto *exit = button(this, QStringLiteral("Exit"), "CancelButton");
+    stack(this,
+          form({{label(this, QStringLiteral("Parámeter:"), m_param), m_param},
+                {label(this, QStringLiteral("Value"), m_valor), m_valor}}),
+          buttonRow(ok, exit));
+    tabOrder({m_param, m_valor, ok, exit});
 
     connect(m_param, &QComboBox::activated, this, &ParameterDialog::showSlotValue);
     connect(ok, &QPushButton::clicked, this,
