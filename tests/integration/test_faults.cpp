@@ -25,19 +25,6 @@
 
 namespace {
 
-QStringList entries(const QListWidget &list) {
-    QStringList out;
-    for (int i = 0; i < list.count(); ++i) {
-        out << list.item(i)->text();
-    }
-    return out;
-}
-
-QByteArray fileBytes(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 // Literal bytes with embedded NULs kept.
 template <std::size_t N> QByteArray raw(const char (&text)[N]) {
     return QByteArray(text, N - 1);

@@ -25,23 +25,6 @@
 
 namespace {
 
-QStringList entries(const QListWidget &list) {
-    QStringList out;
-    for (int i = 0; i < list.count(); ++i) {
-        out << list.item(i)->text();
-    }
-    return out;
-}
-
-QDialog *openDialog(Main &main, const char *name) {
-    for (QDialog *dialog : main.findChildren<QDialog *>(name)) {
-        if (dialog->isVisible()) {
-            return dialog;
-        }
-    }
-    return nullptr;
-}
-
 const SimProcess::Parameters &kFactoryParameters = SimProcess::factoryParameters();
 
 } // namespace

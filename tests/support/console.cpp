@@ -4,8 +4,32 @@
 #include "loggers/ui/loggergrid.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QFile>
+#include <QListWidget>
 #include <QTest>
+
+QStringList entries(const QListWidget &list) {
+    QStringList out;
+    for (int i = 0; i < list.count(); ++i) {
+        out << list.item(i)->text();
+    }
+    return out;
+}
+
+QByteArray fileBytes(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+QDialog *openDialog(Main &main, const char *name) {
+    for (QDialog *dialog : main.findChildren<QDialog *>(name)) {
+        if (dialog->isVisible()) {
+            return dialog;
+        }
+    }
+    return nullptr;
+}
 
 void ConsoleTest::SetUp() {
     ASSERT_TRUE(m_dir.isValid());

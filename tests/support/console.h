@@ -8,6 +8,16 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+class QDialog;
+class QListWidget;
+
+// The texts of a list's entries, oldest first.
+QStringList entries(const QListWidget &list);
+// A file's bytes, or "<unreadable>".
+QByteArray fileBytes(const QString &path);
+// The visible window of that object name among the console's dialogs, if any.
+QDialog *openDialog(Main &main, const char *name);
+
 // A started console in a temporary working folder, with recorded boxes,
 // a fake clock and a pump that drives it.
 class ConsoleTest : public ::testing::Test {

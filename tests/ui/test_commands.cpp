@@ -13,15 +13,6 @@
 
 namespace {
 
-QDialog *openDialog(Main &main, const char *name) {
-    for (QDialog *dialog : main.findChildren<QDialog *>(name)) {
-        if (dialog->isVisible()) {
-            return dialog;
-        }
-    }
-    return nullptr;
-}
-
 void type(QDialog *dialog, const char *box, const QString &text) {
     auto *edit = dialog->findChild<QLineEdit *>(box);
     ASSERT_NE(edit, nullptr) << box;

@@ -10,23 +10,6 @@
 #include <QListWidget>
 #include <QRegularExpression>
 
-namespace {
-
-QStringList entries(const QListWidget &list) {
-    QStringList out;
-    for (int i = 0; i < list.count(); ++i) {
-        out << list.item(i)->text();
-    }
-    return out;
-}
-
-QByteArray fileBytes(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-} // namespace
-
 class ReplyPathTest : public ConsoleTest {
 protected:
     void SetUp() override {

@@ -69,11 +69,9 @@ QByteArray ReplyPath::nextSlice() {
 }
 
 void ReplyPath::process(const QByteArray &arrival) {
-    m_lines.clear();
-    m_framer.feed(arrival, m_lines);
-    // Lines are moved out first: a nested arrival during the pump must not touch them.
+    // Local: a nested arrival during the pump must not touch these lines.
     std::vector<ReplyLine> lines;
-    lines.swap(m_lines);
+    m_framer.feed(arrival, lines);
     for (const ReplyLine &line : lines) {
         emitLine(line);
         // Events run between lines so the window answers during long replies; a

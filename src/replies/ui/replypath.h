@@ -72,7 +72,6 @@ private:
     SessionLog m_log;
     QTimer m_idleFlush;
     QElapsedTimer m_sincePump;
-    std::vector<ReplyLine> m_lines;
     QByteArray m_held;
     qsizetype m_heldAt = 0;
     bool m_reading = false;
