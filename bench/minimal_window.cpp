@@ -2,35 +2,14 @@
 // with a menu bar, a list and a table, shown. The baseline for start-up time
 // and memory. With MIRVANE_EXIT_AFTER_SHOW set it ends on the event-loop turn
 // after its first paint, exactly as mirvane does.
+#include "console/ui/exitafterfirstpaint.h"
+
 #include <QApplication>
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QTableWidget>
-#include <QTimer>
-
-namespace {
-
-class ExitAfterFirstPaint final : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override {
-        if (event->type() == QEvent::Paint && !m_seen) {
-            m_seen = true;
-            QTimer::singleShot(0, this, [] { QApplication::exit(0); });
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    bool m_seen = false;
-};
-
-} // namespace
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
@@ -44,9 +23,7 @@ int main(int argc, char **argv) {
     window.setCentralWidget(central);
     // The console's size, so both paint the same area.
     window.resize(850, 660);
-    if (qEnvironmentVariableIsSet("MIRVANE_EXIT_AFTER_SHOW")) {
-        window.installEventFilter(new ExitAfterFirstPaint(&window));
-    }
+    exitAfterFirstPaintIfAsked(window);
     window.show();
     return QApplication::exec();
 }
