@@ -66,6 +66,14 @@ void runDeferredDeletes() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// Closing hid the dialog, and it deleted itself once the event loop got to it.
+template <typename Dialog> void expectClosedAndDeleted(QPointer<Dialog> &dialog) {
+    ASSERT_FALSE(dialog.isNull());
+    EXPECT_FALSE(dialog->isVisible());
+    runDeferredDeletes();
+    EXPECT_TRUE(dialog.isNull());
+}
+
 // Same row: the vertical spans overlap. Left: ends before the other starts.
 bool sameRow(const QWidget *a, const QWidget *b) {
     return a->geometry().top() < b->geometry().bottom() &&
@@ -418,10 +426,7 @@ TEST_F(ParameterDialogTest, ExitClosesWithoutSending) {
     typeText(m_valor, "3");
     m_exit->click();
     EXPECT_EQ(spy.size(), 0);
-    ASSERT_FALSE(m_dialog.isNull());
-    EXPECT_FALSE(m_dialog->isVisible());
-    runDeferredDeletes();
-    EXPECT_TRUE(m_dialog.isNull());
+    expectClosedAndDeleted(m_dialog);
 }
 
 // ---------------------------------------------------------------------------
@@ -517,10 +522,7 @@ TEST_F(FtpDialogTest, AcceptHandsBackTheEditedTextsThenClosesAndDiscardsTheForm)
         EXPECT_EQ(spy[0][1].toString(), c.pass);
         EXPECT_EQ(spy[0][2].toString(), c.server);
         EXPECT_TRUE(visibleWhenEmitted);
-        ASSERT_FALSE(m_dialog.isNull());
-        EXPECT_FALSE(m_dialog->isVisible());
-        runDeferredDeletes();
-        EXPECT_TRUE(m_dialog.isNull());
+        expectClosedAndDeleted(m_dialog);
     }
 }
 
@@ -599,10 +601,7 @@ TEST_F(AlarmDialogTest, OkHandsBackBothTextsAsTypedThenCloses) {
         EXPECT_EQ(spy[0][0].toString(), id);
         EXPECT_EQ(spy[0][1].toString(), code);
         EXPECT_TRUE(visibleWhenEmitted);
-        ASSERT_FALSE(m_dialog.isNull());
-        EXPECT_FALSE(m_dialog->isVisible());
-        runDeferredDeletes();
-        EXPECT_TRUE(m_dialog.isNull());
+        expectClosedAndDeleted(m_dialog);
     }
 }
 
@@ -633,10 +632,7 @@ TEST_F(AlarmDialogTest, CancelAndTheCloseBoxHandBackNothing) {
             m_dialog->close();
         }
         EXPECT_EQ(spy.size(), 0);
-        ASSERT_FALSE(m_dialog.isNull());
-        EXPECT_FALSE(m_dialog->isVisible());
-        runDeferredDeletes();
-        EXPECT_TRUE(m_dialog.isNull());
+        expectClosedAndDeleted(m_dialog);
     }
 }
 
@@ -685,10 +681,7 @@ TEST_F(LinuxCommandDialogTest, OkHandsBackTheLineExactlyAsTypedThenCloses) {
         m_ok->click();
         ASSERT_EQ(spy.size(), 1);
         EXPECT_EQ(spy[0][0].toString(), line);
-        ASSERT_FALSE(m_dialog.isNull());
-        EXPECT_FALSE(m_dialog->isVisible());
-        runDeferredDeletes();
-        EXPECT_TRUE(m_dialog.isNull());
+        expectClosedAndDeleted(m_dialog);
     }
 }
 
@@ -704,10 +697,7 @@ TEST_F(LinuxCommandDialogTest, CancelAndTheCloseBoxHandBackNothing) {
             m_dialog->close();
         }
         EXPECT_EQ(spy.size(), 0);
-        ASSERT_FALSE(m_dialog.isNull());
-        EXPECT_FALSE(m_dialog->isVisible());
-        runDeferredDeletes();
-        EXPECT_TRUE(m_dialog.isNull());
+        expectClosedAndDeleted(m_dialog);
     }
 }
 
@@ -854,10 +844,7 @@ TEST_F(HistoricDialogTest, AceptarHandsBackTheEightTextsAsTypedThenCloses) {
         m_accept->click();
         ASSERT_EQ(spy.size(), 1);
         EXPECT_EQ(texts(spy[0][0].value<argumentchecks::HistoricBoxes>()), typed);
-        ASSERT_FALSE(m_dialog.isNull());
-        EXPECT_FALSE(m_dialog->isVisible());
-        runDeferredDeletes();
-        EXPECT_TRUE(m_dialog.isNull());
+        expectClosedAndDeleted(m_dialog);
     }
 }
 
@@ -872,10 +859,7 @@ TEST_F(HistoricDialogTest, CancelarAndTheCloseBoxHandBackNothing) {
             m_dialog->close();
         }
         EXPECT_EQ(spy.size(), 0);
-        ASSERT_FALSE(m_dialog.isNull());
-        EXPECT_FALSE(m_dialog->isVisible());
-        runDeferredDeletes();
-        EXPECT_TRUE(m_dialog.isNull());
+        expectClosedAndDeleted(m_dialog);
     }
 }
 
