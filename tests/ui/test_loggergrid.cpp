@@ -152,18 +152,23 @@ TEST_F(LoggerGridTest, CancelAndCloseLeaveTheRowAndOnlyOneDialogExists) {
     EXPECT_EQ(main->grid().cell(1, 2), "4001");
 }
 
-TEST_F(LoggerGridTest, OkWritesToTheRowCurrentAtThatMoment) {
+TEST_F(LoggerGridTest, OkWritesToTheRowTheDialogWasOpenedForWhateverWasClickedSince) {
     writeLoggers(kList);
     start();
+    const QString row5Host = main->grid().cell(5, 1);
+    const QString row5Port = main->grid().cell(5, 2);
     clickCell(3, 1);
     QWidget *dialog = addressDialog(*main);
     ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QLineEdit *>("IP")->setText("192.0.2.33");
     clickCell(5, 0);
+    clickCell(6, 2); // only brings the open dialog forward
     dialog->findChild<QPushButton *>("Aceptar")->click();
-    EXPECT_EQ(main->grid().cell(5, 1), "tav-3.local");
-    EXPECT_EQ(main->grid().cell(5, 2), "4003");
+    EXPECT_EQ(main->grid().cell(3, 1), "192.0.2.33");
+    EXPECT_EQ(main->grid().cell(3, 2), "4003");
+    EXPECT_EQ(main->grid().cell(5, 1), row5Host);
+    EXPECT_EQ(main->grid().cell(5, 2), row5Port);
     EXPECT_EQ(main->state().sel_row, 5);
-    EXPECT_EQ(main->grid().cell(3, 1), "tav-3.local");
 }
 
 TEST_F(LoggerGridTest, EmptyRowOpensEmptyFieldsAndOkKeepsThemEmpty) {

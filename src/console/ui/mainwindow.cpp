@@ -350,11 +350,12 @@ void Main::openAddressDialog() {
     showSingle(m_addressDialog, [this] {
         const int row = m_grid->current();
         auto *dialog = new IpPortDialog(m_grid->cell(row, 1), m_grid->cell(row, 2), this);
+        // OK writes back to the row the texts came from: a click elsewhere meanwhile
+        // must never hand one logger's address to another.
         connect(dialog, &IpPortDialog::accepted, this,
-                [this](const QString &ip, const QString &port) {
-                    // The row current at the moment of OK, as operators expect from the grid.
-                    m_grid->setCell(m_grid->current(), 1, ip);
-                    m_grid->setCell(m_grid->current(), 2, port);
+                [this, row](const QString &ip, const QString &port) {
+                    m_grid->setCell(row, 1, ip);
+                    m_grid->setCell(row, 2, port);
                 });
         return dialog;
     });
