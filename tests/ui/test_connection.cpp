@@ -6,6 +6,7 @@
 #include "console/ui/connectioncontroller.h"
 #include "loggers/ui/loggergrid.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -409,6 +410,23 @@ TEST_F(ConnectionTest, KeepAliveSendsVersionFrameWithoutEndingAListing) {
     // Choosing it again changes nothing.
     trigger("mantencomm");
     EXPECT_TRUE(main->keepAliveTimer().isActive());
+}
+
+TEST_F(ConnectionTest, ChoosingMaintainLinkAgainKeepsTheFirstMinute) {
+    startWithPeerRow();
+    connectRow(1);
+    ASSERT_TRUE(peer.waitForBytes(6));
+    // A minute scaled down to 400 ms; chosen again at 250 ms, the first keep-alive
+    // still goes out at 400 ms, not at 650 ms.
+    main->keepAliveTimer().setInterval(400);
+    QElapsedTimer since;
+    since.start();
+    trigger("mantencomm");
+    LoopbackPeer::settle(250);
+    trigger("mantencomm");
+    ASSERT_TRUE(peer.waitForBytes(12, 2000));
+    EXPECT_LT(since.elapsed(), 600);
+    EXPECT_EQ(peer.received(), "TAV@01TAV@07");
 }
 
 TEST_F(ConnectionTest, KeepAliveWithoutConnectionReportsEveryTickButNeverStacks) {

@@ -197,7 +197,10 @@ void ConnectionController::maintainLink() {
     QPalette red = m_main.traceList().palette();
     red.setColor(QPalette::Base, QColor(255, 0, 0));
     m_main.traceList().setPalette(red);
-    m_main.keepAliveTimer().start();
+    // Choosing it again must not restart the minute, or a keep-alive might never go out.
+    if (!m_main.keepAliveTimer().isActive()) {
+        m_main.keepAliveTimer().start();
+    }
 }
 
 void ConnectionController::keepAliveTick() {
