@@ -226,8 +226,8 @@ TEST_F(CommandTest, LinuxCommandGoesOutExactlyAsTyped) {
     EXPECT_TRUE(prompter.boxes.empty());
 }
 
-TEST_F(CommandTest, TextOutsideTheCodePageIsRefusedNotReplaced) {
-    startConnected();
+TEST_F(CommandTest, TextOutsideTheCodePageIsRefusedNotReplacedAndStaysToBeCorrected) {
+    startConnected("FTPSERVER:op,pw,ftp.example.net\r\n");
     trigger("cmd_linux");
     QDialog *dialog = openDialog(*main, "Comando_Linux");
     type(dialog, "Comand", QStringLiteral("rm \u03A9"));
@@ -235,6 +235,23 @@ TEST_F(CommandTest, TextOutsideTheCodePageIsRefusedNotReplaced) {
     EXPECT_EQ(sent(), "");
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_TRUE(prompter.boxes[0].text.contains(QStringLiteral("\u03A9")));
+    ASSERT_EQ(openDialog(*main, "Comando_Linux"), dialog);
+    EXPECT_EQ(dialog->findChild<QLineEdit *>("Comand")->text(), QStringLiteral("rm \u03A9"));
+    type(dialog, "Comand", "rm x");
+    press(dialog, "OKButton");
+    EXPECT_EQ(sent(), "TAV@22rm x");
+    EXPECT_EQ(openDialog(*main, "Comando_Linux"), nullptr);
+    peer.clearReceived();
+
+    prompter.boxes.clear();
+    trigger("Rec_app1");
+    dialog = openDialog(*main, "FTPData");
+    type(dialog, "ftppass", QStringLiteral("p\u2603"));
+    press(dialog, "FTPData_Accept");
+    EXPECT_EQ(sent(), "");
+    EXPECT_EQ(prompter.boxes.size(), 1u);
+    ASSERT_EQ(openDialog(*main, "FTPData"), dialog);
+    EXPECT_EQ(dialog->findChild<QLineEdit *>("ftppass")->text(), QStringLiteral("p\u2603"));
 
     prompter.boxes.clear();
     trigger("Modificar_Parametros");

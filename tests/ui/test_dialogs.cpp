@@ -493,7 +493,7 @@ TEST_F(FtpDialogTest, RowsAreLabelledAndTheServerBoxIsWidest) {
     EXPECT_GT(m_server->width(), m_pass->width());
 }
 
-TEST_F(FtpDialogTest, AcceptHandsBackTheEditedTextsThenClosesAndDiscardsTheForm) {
+TEST_F(FtpDialogTest, AcceptHandsBackTheEditedTextsAndLeavesClosingToItsOwner) {
     struct Case {
         QString user, pass, server; // typed over the prefilled boxes
     };
@@ -522,6 +522,8 @@ TEST_F(FtpDialogTest, AcceptHandsBackTheEditedTextsThenClosesAndDiscardsTheForm)
         EXPECT_EQ(spy[0][1].toString(), c.pass);
         EXPECT_EQ(spy[0][2].toString(), c.server);
         EXPECT_TRUE(visibleWhenEmitted);
+        EXPECT_TRUE(m_dialog->isVisible());
+        m_dialog->close();
         expectClosedAndDeleted(m_dialog);
     }
 }
@@ -582,7 +584,7 @@ TEST_F(AlarmDialogTest, BoxesStartEmptyInLabelledRowsAboveTheButtons) {
     EXPECT_TRUE(leftOf(m_ok, m_cancel));
 }
 
-TEST_F(AlarmDialogTest, OkHandsBackBothTextsAsTypedThenCloses) {
+TEST_F(AlarmDialogTest, OkHandsBackBothTextsAsTypedAndLeavesClosingToItsOwner) {
     const std::vector<std::pair<QString, QString>> cases = {
         {"12", "3"}, {"99999999", "0"}, {" 7 ", "  "}, {"", ""}, {"abc", "-1"}, {"12.6", "1e3"},
     };
@@ -601,6 +603,8 @@ TEST_F(AlarmDialogTest, OkHandsBackBothTextsAsTypedThenCloses) {
         EXPECT_EQ(spy[0][0].toString(), id);
         EXPECT_EQ(spy[0][1].toString(), code);
         EXPECT_TRUE(visibleWhenEmitted);
+        EXPECT_TRUE(m_dialog->isVisible());
+        m_dialog->close();
         expectClosedAndDeleted(m_dialog);
     }
 }
@@ -615,8 +619,7 @@ TEST_F(AlarmDialogTest, EnterInABoxIsOk) {
     ASSERT_EQ(spy.size(), 1);
     EXPECT_EQ(spy[0][0].toString(), "5");
     EXPECT_EQ(spy[0][1].toString(), "6");
-    runDeferredDeletes();
-    EXPECT_TRUE(m_dialog.isNull());
+    EXPECT_TRUE(m_dialog->isVisible());
 }
 
 TEST_F(AlarmDialogTest, CancelAndTheCloseBoxHandBackNothing) {
@@ -666,7 +669,7 @@ TEST_F(LinuxCommandDialogTest, BoxStartsEmptyBesideItsLabelAboveTheButtons) {
     EXPECT_TRUE(leftOf(m_ok, m_cancel));
 }
 
-TEST_F(LinuxCommandDialogTest, OkHandsBackTheLineExactlyAsTypedThenCloses) {
+TEST_F(LinuxCommandDialogTest, OkHandsBackTheLineExactlyAsTypedAndLeavesClosingToItsOwner) {
     const QStringList lines = {"ls -l",
                                "  uptime  ",
                                "",
@@ -681,6 +684,8 @@ TEST_F(LinuxCommandDialogTest, OkHandsBackTheLineExactlyAsTypedThenCloses) {
         m_ok->click();
         ASSERT_EQ(spy.size(), 1);
         EXPECT_EQ(spy[0][0].toString(), line);
+        EXPECT_TRUE(m_dialog->isVisible());
+        m_dialog->close();
         expectClosedAndDeleted(m_dialog);
     }
 }
@@ -826,7 +831,7 @@ TEST_F(HistoricDialogTest, BoxesFormTwoRowsUnderTheirColumnHeaders) {
     EXPECT_EQ(slashes, 4);
 }
 
-TEST_F(HistoricDialogTest, AceptarHandsBackTheEightTextsAsTypedThenCloses) {
+TEST_F(HistoricDialogTest, AceptarHandsBackTheEightTextsAsTypedAndLeavesClosingToItsOwner) {
     const QDateTime now(QDate(2019, 3, 7), QTime(14, 25));
     const std::vector<QStringList> cases = {
         {"0", "7", "3", "2019", "14", "7", "3", "2019"},  // as preset
@@ -844,6 +849,8 @@ TEST_F(HistoricDialogTest, AceptarHandsBackTheEightTextsAsTypedThenCloses) {
         m_accept->click();
         ASSERT_EQ(spy.size(), 1);
         EXPECT_EQ(texts(spy[0][0].value<argumentchecks::HistoricBoxes>()), typed);
+        EXPECT_TRUE(m_dialog->isVisible());
+        m_dialog->close();
         expectClosedAndDeleted(m_dialog);
     }
 }

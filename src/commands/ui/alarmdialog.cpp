@@ -20,9 +20,8 @@ AlarmDialog::AlarmDialog(QWidget *parent) : QDialog(parent) {
           buttonRow(ok, cancel));
     tabOrder({m_id, m_code, ok, cancel});
 
-    connect(ok, &QPushButton::clicked, this, [this] {
-        Q_EMIT okRequested(m_id->text(), m_code->text());
-        close();
-    });
+    // The owner closes the form once it has acted on it, so a refused text can be corrected.
+    connect(ok, &QPushButton::clicked, this,
+            [this] { Q_EMIT okRequested(m_id->text(), m_code->text()); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::close);
 }

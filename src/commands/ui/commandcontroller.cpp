@@ -91,18 +91,19 @@ void CommandController::openFtpSettings() {
             new FtpDialog(text8::toDisplay(state.ftp_user), text8::toDisplay(state.ftp_pass),
                           text8::toDisplay(state.ftp_server), &m_main);
         connect(dialog, &FtpDialog::accepted, this,
-                [this](const QString &user, const QString &pass, const QString &server) {
+                [this, dialog](const QString &user, const QString &pass, const QString &server) {
                     QByteArray u;
                     QByteArray p;
                     QByteArray s;
                     if (!encode(user, u) || !encode(pass, p) || !encode(server, s)) {
-                        return;
+                        return; // open, with what was typed, for the operator to correct
                     }
                     QByteArray frame = frames::ftpAccount(u, p, s);
                     m_main.connection().send(frame);
                     // The password is not kept once it has gone out.
                     frame.fill('\0');
                     p.fill('\0');
+                    dialog->close();
                 });
         return dialog;
     });
@@ -112,15 +113,16 @@ void CommandController::openTestAlarm() {
     showSingle(m_alarm, [this] {
         auto *dialog = new AlarmDialog(&m_main);
         connect(dialog, &AlarmDialog::okRequested, this,
-                [this](const QString &id, const QString &code) {
+                [this, dialog](const QString &id, const QString &code) {
                     const auto check = argumentchecks::checkAlarm(id, code);
                     if (!check.ok()) {
                         m_main.prompter().inform(check.error);
-                        return;
+                    } else {
+                        m_main.connection().send(
+                            frames::testAlarm(check.id.toLatin1(), check.code.toLatin1()),
+                            texts::kNoConnection, ConnectionController::WhenDown::Report);
                     }
-                    m_main.connection().send(
-                        frames::testAlarm(check.id.toLatin1(), check.code.toLatin1()),
-                        texts::kNoConnection, ConnectionController::WhenDown::Report);
+                    dialog->close();
                 });
         return dialog;
     });
@@ -129,13 +131,16 @@ void CommandController::openTestAlarm() {
 void CommandController::openLinuxCommand() {
     showSingle(m_linux, [this] {
         auto *dialog = new LinuxCommandDialog(&m_main);
-        connect(dialog, &LinuxCommandDialog::commandRequested, this, [this](const QString &line) {
-            QByteArray bytes;
-            if (encode(line, bytes)) {
-                m_main.connection().send(frames::linuxCommand(bytes), texts::kNoConnectionLinux,
-                                         ConnectionController::WhenDown::Report);
-            }
-        });
+        connect(dialog, &LinuxCommandDialog::commandRequested, this,
+                [this, dialog](const QString &line) {
+                    QByteArray bytes;
+                    if (!encode(line, bytes)) {
+                        return; // open, with what was typed, for the operator to correct
+                    }
+                    m_main.connection().send(frames::linuxCommand(bytes), texts::kNoConnectionLinux,
+                                             ConnectionController::WhenDown::Report);
+                    dialog->close();
+                });
         return dialog;
     });
 }
@@ -144,15 +149,16 @@ void CommandController::openHistoricCounter() {
     showSingle(m_historic, [this] {
         auto *dialog = new HistoricDialog(m_main.clock().nowLocal(), &m_main);
         connect(dialog, &HistoricDialog::accepted, this,
-                [this](const argumentchecks::HistoricBoxes &boxes) {
+                [this, dialog](const argumentchecks::HistoricBoxes &boxes) {
                     const auto check = argumentchecks::checkHistoric(boxes);
                     if (!check.ok()) {
                         m_main.prompter().inform(check.error);
-                        return;
+                    } else {
+                        m_main.connection().send(frames::historic(check.from, check.to),
+                                                 texts::kNoConnectionHistoric,
+                                                 ConnectionController::WhenDown::Report);
                     }
-                    m_main.connection().send(frames::historic(check.from, check.to),
-                                             texts::kNoConnectionHistoric,
-                                             ConnectionController::WhenDown::Report);
+                    dialog->close();
                 });
         return dialog;
     });

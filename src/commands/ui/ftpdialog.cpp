@@ -26,8 +26,7 @@ FtpDialog::FtpDialog(const QString &user, const QString &pass, const QString &se
           buttonRow(nullptr, accept));
     tabOrder({m_user, m_pass, m_server, accept});
 
-    connect(accept, &QPushButton::clicked, this, [this] {
-        Q_EMIT accepted(m_user->text(), m_pass->text(), m_server->text());
-        close();
-    });
+    // The owner closes the form once it has acted on it, so a refused text can be corrected.
+    connect(accept, &QPushButton::clicked, this,
+            [this] { Q_EMIT accepted(m_user->text(), m_pass->text(), m_server->text()); });
 }

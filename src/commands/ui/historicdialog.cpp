@@ -64,11 +64,11 @@ HistoricDialog::HistoricDialog(const QDateTime &localNow, QWidget *parent) : QDi
     tabOrder(
         {m_hour1, m_day1, m_month1, m_year1, m_hour2, m_day2, m_month2, m_year2, accept, cancel});
 
+    // The owner closes the form once it has acted on it, so a refused text can be corrected.
     connect(accept, &QPushButton::clicked, this, [this] {
         Q_EMIT accepted(argumentchecks::HistoricBoxes{
             m_hour1->text(), m_day1->text(), m_month1->text(), m_year1->text(), m_hour2->text(),
             m_day2->text(), m_month2->text(), m_year2->text()});
-        close();
     });
     connect(cancel, &QPushButton::clicked, this, &QDialog::close);
 }

@@ -17,9 +17,8 @@ LinuxCommandDialog::LinuxCommandDialog(QWidget *parent) : QDialog(parent) {
           buttonRow(ok, cancel));
     tabOrder({m_command, ok, cancel});
 
-    connect(ok, &QPushButton::clicked, this, [this] {
-        Q_EMIT commandRequested(m_command->text());
-        close();
-    });
+    // The owner closes the form once it has acted on it, so a refused text can be corrected.
+    connect(ok, &QPushButton::clicked, this,
+            [this] { Q_EMIT commandRequested(m_command->text()); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::close);
 }
