@@ -47,6 +47,9 @@ LoggerList referenceParse(const QByteArray &text) {
             fields.append(current);
         }
         for (qsizetype n = 0; n < fields.size(); ++n) {
+            if (n > 0) {
+                fields[n].truncate(LoggerList::kMaxFieldBytes);
+            }
             if (n == 0) {
                 if (fields[0].contains("FTPSERVER")) {
                     kind = Kind::Ftp;

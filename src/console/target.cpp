@@ -3,7 +3,7 @@
 std::optional<Target> parseTarget(const QString &hostText, const QString &portText) {
     const QString host = hostText.trimmed();
     const QString port = portText.trimmed();
-    if (host.isEmpty() || port.isEmpty() || port.size() > 5) {
+    if (host.isEmpty() || host.size() > kMaxHostChars || port.isEmpty() || port.size() > 5) {
         return std::nullopt;
     }
     for (const QChar ch : host) {

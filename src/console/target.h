@@ -10,6 +10,9 @@ struct Target {
     quint16 port = 0;
 };
 
-// Nullopt for an empty host, a host with control characters, or a port that
+// A host name has at most 253 characters.
+inline constexpr qsizetype kMaxHostChars = 253;
+
+// Nullopt for an empty or over-long host, a host with control characters, or a port that
 // is not a plain decimal number from 1 to 65535 (a NUL or a sign included).
 std::optional<Target> parseTarget(const QString &hostText, const QString &portText);

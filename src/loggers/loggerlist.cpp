@@ -47,6 +47,9 @@ public:
 
 private:
     void closeField(QByteArrayView field) {
+        if (m_fieldNumber > 0 && field.size() > LoggerList::kMaxFieldBytes) {
+            field = field.first(LoggerList::kMaxFieldBytes);
+        }
         if (m_fieldNumber == 0) {
             // Checked in this order: a field holding both words is a logger.
             if (field.contains("FTPSERVER")) {

@@ -11,6 +11,10 @@
 // place are ignored, as the console has always done with this file.
 struct LoggerList {
     static constexpr int kMaxRows = 39; // grid rows 1..39
+    // What one field keeps of the file: room for the longest host name (253 characters)
+    // and more, yet never so much that a grid cell, a dialog or a message quoting it
+    // could stall the window. Longer fields keep their first kMaxFieldBytes bytes.
+    static constexpr qsizetype kMaxFieldBytes = 256;
     // rows[i] is grid row i+1: {identifier, host, port}; cells never written stay empty.
     // rows.size() is the number of grid rows the file reached (<= 39); a blank line
     // after a logger line occupies a row, so rows may contain empty rows.

@@ -350,8 +350,13 @@ TEST(LoggerList, HundredThousandLines) {
 }
 
 TEST(LoggerList, OneHugeLineWithoutLineEnd) {
+    // Fields keep their first 256 bytes, whatever the file holds.
     const QByteArray id(8 * 1024 * 1024, 'x');
-    EXPECT_TRUE(sameList(parseLoggerList("LOGGER:" + id + ",h,1"), listOf({{id, "h", "1"}})));
+    const QByteArray kept = id.first(LoggerList::kMaxFieldBytes);
+    EXPECT_TRUE(sameList(parseLoggerList("LOGGER:" + id + ",h" + id + ",1"),
+                         listOf({{kept, "h" + kept.chopped(1), "1"}})));
+    EXPECT_TRUE(
+        sameList(parseLoggerList("FTPSERVER:" + id + ",p,s\r\n"), listOf({}, kept, "p", "s")));
 
     // A huge keyword field with the keyword at its very end.
     EXPECT_TRUE(sameList(parseLoggerList(id + "LOGGER:A,h,1"), listOf({{"A", "h", "1"}})));

@@ -42,6 +42,7 @@ TEST(Target, RefusesWhatIsNoAddress) {
         {QStringLiteral("10.0.0.5") + QChar(0), "4001"},
         {"h", "999999"},
         {"h", QStringLiteral("\u0664\u0660")}, // Arabic-Indic digits
+        {QString(254, 'a'), "4001"},           // longer than any host name
     };
     for (const auto &[host, port] : cases) {
         EXPECT_FALSE(parseTarget(host, port).has_value())

@@ -1,7 +1,10 @@
 #include "support/console.h"
 
 #include "console/link.h"
+#include "loggers/loggerlist.h"
 #include "loggers/ui/loggergrid.h"
+
+#include <QElapsedTimer>
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -183,4 +186,25 @@ TEST_F(LoggerGridTest, EmptyRowOpensEmptyFieldsAndOkKeepsThemEmpty) {
     EXPECT_EQ(main->grid().cell(10, 1), "");
     EXPECT_EQ(main->grid().cell(10, 2), "");
     EXPECT_EQ(main->state().sel_row, 0);
+}
+
+TEST_F(LoggerGridTest, AHugeFieldIsCutSoNothingStallsTheWindow) {
+    const QByteArray host(10 * 1024 * 1024, 'h');
+    writeLoggers("LOGGER:Big," + host + ",x\r\n");
+    QElapsedTimer took;
+    took.start();
+    start();
+    const QString kept(LoggerList::kMaxFieldBytes, 'h');
+    EXPECT_EQ(main->grid().cell(1, 1), kept);
+    clickCell(1, 0);
+    trigger("Conectar");
+    EXPECT_EQ(prompter.texts(), QStringList{"Error conecting logger " + kept + " (x)"});
+    clickCell(1, 1);
+    QWidget *dialog = addressDialog(*main);
+    ASSERT_NE(dialog, nullptr);
+    auto *ip = dialog->findChild<QLineEdit *>("IP");
+    EXPECT_EQ(ip->text(), kept);
+    ip->setText(QString(100000, 'y'));
+    EXPECT_EQ(ip->text().size(), LoggerList::kMaxFieldBytes);
+    EXPECT_LT(took.elapsed(), 3000);
 }

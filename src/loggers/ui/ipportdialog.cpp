@@ -1,6 +1,7 @@
 #include "loggers/ui/ipportdialog.h"
 
 #include "console/texts.h"
+#include "loggers/loggerlist.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -35,6 +36,10 @@ IpPortDialog::IpPortDialog(const QString &host, const QString &port, QWidget *pa
     auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("Cancelar"));
     cancel->setGeometry(176, 144, 73, 25);
+
+    // Bounded like the grid's cells, so a paste can never stall the window.
+    m_ip->setMaxLength(LoggerList::kMaxFieldBytes);
+    m_port->setMaxLength(LoggerList::kMaxFieldBytes);
 
     setTabOrder(m_ip, m_port);
     setTabOrder(m_port, ok);
