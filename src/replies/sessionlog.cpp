@@ -1,5 +1,7 @@
 #include "replies/sessionlog.h"
 
+#include "console/filereader.h"
+
 #include <QFileInfo>
 
 SessionLog::~SessionLog() {
@@ -9,15 +11,13 @@ SessionLog::~SessionLog() {
 std::optional<QString> SessionLog::open(const QString &path, Mode mode) {
     close();
     m_path = path;
-    m_file.setFileName(path);
     m_absolutePath = QFileInfo(path).absoluteFilePath();
     // No Text flag: entries are raw 8-bit bytes and the line end is written as CR LF by hand.
+    // Only a regular file: a FIFO or device in its place would block the window or swallow
+    // the log.
     const QIODevice::OpenMode flags =
         QIODevice::WriteOnly | (mode == Mode::Truncate ? QIODevice::Truncate : QIODevice::Append);
-    if (!m_file.open(flags)) {
-        return m_file.errorString();
-    }
-    return std::nullopt;
+    return openRegularFile(m_file, path, flags);
 }
 
 bool SessionLog::isOpen() const {

@@ -13,7 +13,8 @@ public:
 
     ~SessionLog(); // closes
     // Opens (creating if missing) the file in binary mode. On failure returns a reason text
-    // for the operator (e.g. from QFile::errorString()) and stays closed; nullopt on success.
+    // for the operator (e.g. "not a regular file" for a FIFO or device, which is refused without
+    // blocking) and stays closed; nullopt on success.
     std::optional<QString> open(const QString &path, Mode mode);
     bool isOpen() const;
     // Appends the entry's bytes exactly, then CR LF (bytes 13, 10). Returns false on failure
