@@ -15,9 +15,18 @@ std::optional<QString> SessionLog::open(const QString &path, Mode mode) {
     // No Text flag: entries are raw 8-bit bytes and the line end is written as CR LF by hand.
     // Only a regular file: a FIFO or device in its place would block the window or swallow
     // the log.
-    const QIODevice::OpenMode flags =
-        QIODevice::WriteOnly | (mode == Mode::Truncate ? QIODevice::Truncate : QIODevice::Append);
-    return openRegularFile(m_file, path, flags);
+    // Unbuffered: each entry is one write, so each arrival reaches the file as it comes and a
+    // full disk shows on the entry that did not fit. Appending in both modes keeps every write
+    // at the end, also after a cut-off entry was taken back.
+    QIODevice::OpenMode flags = QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered;
+    if (mode == Mode::Truncate) {
+        flags |= QIODevice::Truncate;
+    }
+    if (auto failure = openRegularFile(m_file, path, flags)) {
+        return failure;
+    }
+    m_wholeSize = m_file.size();
+    return std::nullopt;
 }
 
 bool SessionLog::isOpen() const {
@@ -29,11 +38,22 @@ bool SessionLog::write(QByteArrayView entry) {
         m_error = QStringLiteral("not open");
         return false;
     }
-    if (m_file.write(entry.data(), entry.size()) == entry.size() && m_file.write("\r\n", 2) == 2) {
-        return true;
+    m_line.resize(0); // keeps the capacity for the next entry
+    m_line.append(entry.data(), entry.size());
+    m_line.append("\r\n", 2);
+    const char *data = m_line.constData();
+    qint64 left = m_line.size();
+    while (left > 0) {
+        // A short write sets no error; writing the rest then fails with the system's reason.
+        const qint64 written = m_file.write(data, left);
+        if (written <= 0) {
+            return fail(m_file.errorString());
+        }
+        data += written;
+        left -= written;
     }
-    m_error = m_file.errorString();
-    return false;
+    m_wholeSize += m_line.size();
+    return true;
 }
 
 bool SessionLog::flush() {
@@ -42,22 +62,28 @@ bool SessionLog::flush() {
         return false;
     }
     if (!m_file.flush()) {
-        m_error = m_file.errorString();
-        return false;
+        return fail(m_file.errorString());
     }
     // On POSIX systems writes to a file whose name (or folder) was removed still succeed and
     // land nowhere the operator can read; report that as a failure rather than lose the log.
     if (!QFileInfo::exists(m_absolutePath)) {
-        m_error = QStringLiteral("the file or its folder was removed");
-        return false;
+        return fail(QStringLiteral("the file or its folder was removed"));
     }
     return true;
+}
+
+bool SessionLog::fail(const QString &reason) {
+    m_error = reason;
+    // The file ends with the last whole entry: a cut one would read as a reply never sent.
+    m_file.resize(m_wholeSize);
+    return false;
 }
 
 void SessionLog::close() {
     if (m_file.isOpen()) {
         m_file.close();
     }
+    m_line = QByteArray(); // a long entry's buffer is not kept while logging is off
 }
 
 QString SessionLog::errorString() const {

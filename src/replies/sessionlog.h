@@ -17,20 +17,26 @@ public:
     // blocking) and stays closed; nullopt on success.
     std::optional<QString> open(const QString &path, Mode mode);
     bool isOpen() const;
-    // Appends the entry's bytes exactly, then CR LF (bytes 13, 10). Returns false on failure
-    // (the caller then closes the log and tells the operator).
+    // Appends the entry's bytes exactly, then CR LF (bytes 13, 10), in one unbuffered write.
+    // Returns false on failure (the caller then closes the log and tells the operator); the file
+    // then ends with the last whole entry, never part of one.
     bool write(QByteArrayView entry);
-    // Pushes what was written to the operating system (called once per arrival). False on failure.
+    // Checks that what was written reached the file (called once per arrival). False on failure.
     bool flush();
     void close(); // harmless when closed
     // The path given to the last open(), kept after close so messages can name the file.
     QString path() const;
-    // Why the last write() or flush() failed.
+    // Why the last write() or flush() failed, as the system says it (e.g. "No space left on
+    // device").
     QString errorString() const;
 
 private:
+    bool fail(const QString &reason); // records the reason, cuts back to the last whole entry
+
     QFile m_file;
     QString m_path;
-    QString m_absolutePath;
-    QString m_error; // fixed at open, so a later change of folder cannot fool flush()
+    QString m_absolutePath; // fixed at open, so a later change of folder cannot fool flush()
+    QString m_error;
+    QByteArray m_line;      // entry and CR LF, reused so each entry costs one write
+    qint64 m_wholeSize = 0; // file size after the last whole entry
 };

@@ -7,12 +7,17 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <future>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <sys/mount.h>
+#endif
 #include <vector>
 
 namespace {
@@ -222,6 +227,75 @@ TEST(SessionLog, FifoAndDeviceAreRefusedAtOnce) {
     }
     EXPECT_EQ(QFileInfo(fifo).size(), 0);
     EXPECT_FALSE(QFileInfo(fifo).isFile());
+}
+
+// A 16 KiB tmpfs mounted on a temporary folder for the test's lifetime.
+class TinyDisk {
+public:
+    TinyDisk() {
+#if defined(__linux__)
+        if (m_dir.isValid() && ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(),
+                                       "tmpfs", 0, "size=16k") == 0) {
+            m_mounted = true;
+        } else {
+            m_whyNot = std::strerror(errno);
+        }
+#else
+        m_whyNot = "tmpfs mounts need Linux";
+#endif
+    }
+    ~TinyDisk() {
+#if defined(__linux__)
+        if (m_mounted && ::umount2(QFile::encodeName(m_dir.path()).constData(), 0) != 0) {
+            ADD_FAILURE() << "unmount: " << std::strerror(errno);
+            ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
+        }
+#endif
+    }
+    bool mounted() const {
+        return m_mounted;
+    }
+    std::string whyNot() const {
+        return m_whyNot;
+    }
+    QString filePath(const QString &name) const {
+        return m_dir.filePath(name);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
+    std::string m_whyNot;
+};
+
+TEST(SessionLog, FullDiskSaysWhyAndKeepsOnlyWholeEntries) {
+    const TinyDisk disk;
+    if (!disk.mounted()) {
+        GTEST_SKIP() << "cannot mount a tmpfs (needs root): " << disk.whyNot();
+    }
+    const QString path = disk.filePath("tav.log");
+    QByteArray expected;
+    {
+        SessionLog log;
+        ASSERT_EQ(log.open(path, SessionLog::Mode::Truncate), std::nullopt);
+        // 1002 bytes a line: the line that fails is partly written before the disk is full.
+        bool failed = false;
+        for (int i = 0; i < 40 && !failed; ++i) {
+            const QByteArray entry =
+                QByteArray::number(i).rightJustified(4, '0') + QByteArray(996, char('a' + i % 26));
+            if (log.write(entry) && log.flush()) {
+                expected += entry + "\r\n";
+            } else {
+                failed = true;
+            }
+        }
+        ASSERT_TRUE(failed) << "40 KB fitted on a 16 KiB disk";
+        EXPECT_EQ(log.errorString().toStdString(), "No space left on device");
+    }
+    const QByteArray kept = readAll(path);
+    EXPECT_GE(kept.size(), 10 * 1002);
+    EXPECT_EQ(kept.size(), expected.size());
+    EXPECT_TRUE(kept == expected) << "the file does not end with the last whole entry";
 }
 
 TEST(SessionLog, RemovedFolderIsReportedOnFlush) {
