@@ -10,6 +10,7 @@ SessionLog::~SessionLog() {
 
 std::optional<QString> SessionLog::open(const QString &path, Mode mode) {
     close();
+    m_bytesWritten = 0;
     m_path = path;
     m_absolutePath = QFileInfo(path).absoluteFilePath();
     // No Text flag: entries are raw 8-bit bytes and the line end is written as CR LF by hand.
@@ -53,6 +54,7 @@ bool SessionLog::write(QByteArrayView entry) {
         left -= written;
     }
     m_wholeSize += m_line.size();
+    m_bytesWritten += entry.size();
     return true;
 }
 
@@ -84,6 +86,14 @@ void SessionLog::close() {
         m_file.close();
     }
     m_line = QByteArray(); // a long entry's buffer is not kept while logging is off
+}
+
+qint64 SessionLog::bytesWritten() const {
+    return m_bytesWritten;
+}
+
+bool SessionLog::overLimit() const {
+    return m_bytesWritten > kLimitBytes;
 }
 
 QString SessionLog::errorString() const {

@@ -10,6 +10,9 @@
 class SessionLog {
 public:
     enum class Mode { Truncate, Append };
+    // Past this many entry characters the caller stops logging, so one session cannot fill
+    // the disk.
+    static constexpr qint64 kLimitBytes = 10'000'000;
 
     ~SessionLog(); // closes
     // Opens (creating if missing) the file in binary mode. On failure returns a reason text
@@ -24,6 +27,10 @@ public:
     // Checks that what was written reached the file (called once per arrival). False on failure.
     bool flush();
     void close(); // harmless when closed
+    // Characters of the entries written since the last open(), line ends not counted.
+    qint64 bytesWritten() const;
+    // bytesWritten() is past kLimitBytes; exactly the limit still keeps the log open.
+    bool overLimit() const;
     // The path given to the last open(), kept after close so messages can name the file.
     QString path() const;
     // Why the last write() or flush() failed, as the system says it (e.g. "No space left on
@@ -39,4 +46,5 @@ private:
     QString m_error;
     QByteArray m_line;      // entry and CR LF, reused so each entry costs one write
     qint64 m_wholeSize = 0; // file size after the last whole entry
+    qint64 m_bytesWritten = 0;
 };

@@ -229,6 +229,44 @@ TEST(SessionLog, FifoAndDeviceAreRefusedAtOnce) {
     EXPECT_FALSE(QFileInfo(fifo).isFile());
 }
 
+TEST(SessionLog, CountsEntryCharactersSinceOpen) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("tav.log");
+    SessionLog log;
+    EXPECT_EQ(log.bytesWritten(), 0);
+    ASSERT_EQ(log.open(path, SessionLog::Mode::Truncate), std::nullopt);
+    ASSERT_TRUE(log.write("LEVEL:5"));
+    ASSERT_TRUE(log.write(QByteArray(3, '\0')));
+    ASSERT_TRUE(log.write(""));
+    EXPECT_EQ(log.bytesWritten(), 10); // CR LF not counted
+    log.close();
+    EXPECT_EQ(log.bytesWritten(), 10);
+
+    // Appending starts the count afresh although the file keeps its lines.
+    ASSERT_EQ(log.open(path, SessionLog::Mode::Append), std::nullopt);
+    EXPECT_EQ(log.bytesWritten(), 0);
+    ASSERT_TRUE(log.write("ab"));
+    EXPECT_EQ(log.bytesWritten(), 2);
+    EXPECT_EQ(readAll(path).size(), 10 + 3 * 2 + 2 + 2);
+}
+
+TEST(SessionLog, OverLimitOnlyPastTheLimit) {
+    ASSERT_EQ(SessionLog::kLimitBytes, 10'000'000);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    SessionLog log;
+    ASSERT_EQ(log.open(dir.filePath("tav.log"), SessionLog::Mode::Truncate), std::nullopt);
+    ASSERT_TRUE(log.write(QByteArray(SessionLog::kLimitBytes, 'x')));
+    EXPECT_EQ(log.bytesWritten(), SessionLog::kLimitBytes);
+    EXPECT_FALSE(log.overLimit());
+    ASSERT_TRUE(log.write("y"));
+    EXPECT_EQ(log.bytesWritten(), SessionLog::kLimitBytes + 1);
+    EXPECT_TRUE(log.overLimit());
+    ASSERT_EQ(log.open(dir.filePath("tav.log"), SessionLog::Mode::Append), std::nullopt);
+    EXPECT_FALSE(log.overLimit());
+}
+
 // A 16 KiB tmpfs mounted on a temporary folder for the test's lifetime.
 class TinyDisk {
 public:
@@ -275,6 +313,7 @@ TEST(SessionLog, FullDiskSaysWhyAndKeepsOnlyWholeEntries) {
     }
     const QString path = disk.filePath("tav.log");
     QByteArray expected;
+    qint64 counted = 0;
     {
         SessionLog log;
         ASSERT_EQ(log.open(path, SessionLog::Mode::Truncate), std::nullopt);
@@ -291,10 +330,12 @@ TEST(SessionLog, FullDiskSaysWhyAndKeepsOnlyWholeEntries) {
         }
         ASSERT_TRUE(failed) << "40 KB fitted on a 16 KiB disk";
         EXPECT_EQ(log.errorString().toStdString(), "No space left on device");
+        counted = log.bytesWritten();
     }
     const QByteArray kept = readAll(path);
     EXPECT_GE(kept.size(), 10 * 1002);
     EXPECT_EQ(kept.size(), expected.size());
+    EXPECT_EQ(counted, expected.size() / 1002 * 1000); // the failed entry is not counted
     EXPECT_TRUE(kept == expected) << "the file does not end with the last whole entry";
 }
 
