@@ -1,9 +1,12 @@
 // Fuzzes the reply framer: however the network cuts the stream, the lines that
 // come out (and the text left pending) must be those of the stream fed whole,
-// and those of a plain byte-at-a-time reading of it.
+// and those of a plain byte-at-a-time reading of it; no line and no pending
+// text is longer than the framer's bound, and no text is lost or reordered.
 //
 // Input layout: byte 0 (low four bits) = number of piece lengths that follow;
 // those bytes are the lengths, used in turn; the rest is the reply stream.
+// Byte 0's high four bits pick the bound: 0 the real one, else a small one
+// that short inputs reach.
 #include "replies/replyframer.h"
 
 #include "fuzzcheck.h"
@@ -58,8 +61,14 @@ Framed finish(ReplyFramer &framer, std::vector<ReplyLine> lines) {
     return framed;
 }
 
+qsizetype boundOf(std::uint8_t selector) {
+    static constexpr qsizetype kSmallBounds[15] = {1,  2,  3,  7,  8,  9,   15, 16,
+                                                   17, 31, 32, 33, 64, 100, 255};
+    return selector == 0 ? ReplyFramer::kMaxEntryBytes : kSmallBounds[selector - 1];
+}
+
 // The framing rules one byte at a time.
-Framed referenceFrame(QByteArrayView stream) {
+Framed referenceFrame(QByteArrayView stream, qsizetype bound) {
     Framed framed;
     for (const char c : stream) {
         if (c == '{') {
@@ -72,10 +81,31 @@ Framed referenceFrame(QByteArrayView stream) {
             }
             framed.remainder = {};
         } else if (c != '\r') {
-            (framed.inOperation ? framed.remainder.operation : framed.remainder.trace).append(c);
+            QByteArray &text =
+                framed.inOperation ? framed.remainder.operation : framed.remainder.trace;
+            text.append(c);
+            if (text.size() == bound) {
+                framed.lines.push_back(framed.inOperation ? ReplyLine{{}, text}
+                                                          : ReplyLine{text, {}});
+                text.clear();
+            }
         }
     }
     return framed;
+}
+
+// Each kind's text in the order it arrived, braces and line ends left out.
+ReplyLine textsOf(QByteArrayView stream) {
+    ReplyLine texts;
+    bool inOperation = false;
+    for (const char c : stream) {
+        if (c == '{' || c == '}') {
+            inOperation = c == '{';
+        } else if (c != '\n' && c != '\r') {
+            (inOperation ? texts.operation : texts.trace).append(c);
+        }
+    }
+    return texts;
 }
 
 bool holdsSpecial(const QByteArray &text) {
@@ -97,13 +127,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::uint8_t *const cuts = data + 1;
     const QByteArrayView stream(reinterpret_cast<const char *>(data + 1 + cutCount),
                                 static_cast<qsizetype>(size - 1 - cutCount));
+    const qsizetype bound = boundOf(data[0] >> 4);
 
-    ReplyFramer whole;
+    ReplyFramer whole(bound);
     std::vector<ReplyLine> wholeLines;
     whole.feed(stream, wholeLines);
     const Framed wholeFramed = finish(whole, std::move(wholeLines));
 
-    ReplyFramer pieces;
+    ReplyFramer pieces(bound);
     std::vector<ReplyLine> pieceLines;
     qsizetype at = 0;
     for (std::size_t turn = 0; at < stream.size(); ++turn) {
@@ -116,6 +147,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         length = std::min(length, stream.size() - at);
         pieces.feed(stream.sliced(at, length), pieceLines);
         at += length;
+        // A copy shows what is pending without disturbing the framer.
+        ReplyFramer probe = pieces;
+        const ReplyLine held = probe.takeRemainder();
+        require(held.trace.size() < bound && held.operation.size() < bound,
+                "pending text reached the bound", [&] { return show(stream.toByteArray()); });
     }
     const Framed pieceFramed = finish(pieces, std::move(pieceLines));
 
@@ -124,15 +160,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                "\npieces:" + describe(pieceFramed);
     });
 
-    const Framed expected = referenceFrame(stream);
+    const Framed expected = referenceFrame(stream, bound);
     require(sameFraming(wholeFramed, expected), "framer and byte-at-a-time reading differ", [&] {
         return show(stream.toByteArray()) + "\nframer:" + describe(wholeFramed) +
                "\nreference:" + describe(expected);
     });
 
+    ReplyLine joined;
     for (const ReplyLine &line : wholeFramed.lines) {
         require(!line.trace.isEmpty() || !line.operation.isEmpty(), "an empty line came out",
                 [&] { return show(stream.toByteArray()); });
+        require(line.trace.size() <= bound && line.operation.size() <= bound,
+                "a line is longer than the bound",
+                [&] { return show(stream.toByteArray()) + describe(wholeFramed); });
+        joined.trace += line.trace;
+        joined.operation += line.operation;
         require(!holdsSpecial(line.trace) && !holdsSpecial(line.operation),
                 "a line holds a line end or a brace",
                 [&] { return show(stream.toByteArray()) + describe(wholeFramed); });
@@ -141,6 +183,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                 !holdsSpecial(wholeFramed.remainder.operation),
             "the pending text holds a line end or a brace",
             [&] { return show(stream.toByteArray()); });
+    joined.trace += wholeFramed.remainder.trace;
+    joined.operation += wholeFramed.remainder.operation;
+    require(sameLine(joined, textsOf(stream)), "text was lost, added or reordered",
+            [&] { return show(stream.toByteArray()) + describe(wholeFramed); });
 
     // After reset the framer must behave as a new one, whatever it held before.
     std::vector<ReplyLine> discarded;

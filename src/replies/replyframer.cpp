@@ -78,6 +78,9 @@ const char *findSpecial(const char *p, const char *end) {
 
 } // namespace
 
+ReplyFramer::ReplyFramer(qsizetype maxEntryBytes)
+    : m_maxEntryBytes(maxEntryBytes < 1 ? 1 : maxEntryBytes) {}
+
 void ReplyFramer::feed(QByteArrayView bytes, std::vector<ReplyLine> &out) {
     if (bytes.isEmpty()) {
         return;
@@ -87,7 +90,7 @@ void ReplyFramer::feed(QByteArrayView bytes, std::vector<ReplyLine> &out) {
     while (p != end) {
         const char *special = findSpecial(p, end);
         if (special != p) {
-            (m_inOperation ? m_operation : m_trace).append(p, special - p);
+            append(p, special - p, out);
         }
         if (special == end) {
             break;
@@ -106,6 +109,25 @@ void ReplyFramer::feed(QByteArrayView bytes, std::vector<ReplyLine> &out) {
             break;
         }
         p = special + 1;
+    }
+}
+
+void ReplyFramer::append(const char *text, qsizetype size, std::vector<ReplyLine> &out) {
+    QByteArray &pending = m_inOperation ? m_operation : m_trace;
+    // Checked once per run of plain bytes, not per byte, so the scan keeps its speed.
+    while (pending.size() + size >= m_maxEntryBytes) {
+        const qsizetype fits = m_maxEntryBytes - pending.size();
+        pending.append(text, fits);
+        text += fits;
+        size -= fits;
+        if (m_inOperation) {
+            out.push_back(ReplyLine{{}, std::exchange(m_operation, {})});
+        } else {
+            out.push_back(ReplyLine{std::exchange(m_trace, {}), {}});
+        }
+    }
+    if (size != 0) {
+        pending.append(text, size);
     }
 }
 

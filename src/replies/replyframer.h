@@ -14,10 +14,19 @@ struct ReplyLine {
 // Cuts the logger's reply stream into lines and sorts each byte into trace text (outside
 // braces) or operation text (inside braces). Keeps the unfinished line and the brace mode
 // between arrivals, so a line split by the network comes out whole and in the right list.
+// Unfinished text is bounded: a logger that never sends a line feed cannot exhaust memory.
 class ReplyFramer {
 public:
+    // Pending trace or operation text that reaches this size goes out as a line of its own.
+    static constexpr qsizetype kMaxEntryBytes = 1024 * 1024;
+
+    // maxEntryBytes (at least 1) replaces kMaxEntryBytes, so tests can reach it with little text.
+    explicit ReplyFramer(qsizetype maxEntryBytes = kMaxEntryBytes);
+
     // Cuts bytes at line feeds, keeping unfinished text and the brace mode for the next call.
-    // Appends one ReplyLine per line feed whose trace or operation text is non-empty.
+    // Appends one ReplyLine per line feed whose trace or operation text is non-empty. When the
+    // pending text of one kind reaches the bound, it is appended at once as a ReplyLine holding
+    // only that text; the other kind stays pending and the rest of the line comes after it.
     void feed(QByteArrayView bytes, std::vector<ReplyLine> &out);
     // Text pending without a line feed (returned and cleared; the brace mode is kept).
     // Empty ReplyLine when nothing is pending.
@@ -28,9 +37,11 @@ public:
     void reset();
 
 private:
+    void append(const char *text, qsizetype size, std::vector<ReplyLine> &out);
     void emitLine(std::vector<ReplyLine> &out);
 
     QByteArray m_trace;
     QByteArray m_operation;
+    qsizetype m_maxEntryBytes;
     bool m_inOperation = false;
 };

@@ -46,7 +46,8 @@ struct Reference {
     bool inOperation = false;
 };
 
-Reference referenceFrame(const std::string &bytes) {
+Reference referenceFrame(const std::string &bytes,
+                         std::size_t bound = std::size_t(ReplyFramer::kMaxEntryBytes)) {
     Reference r;
     for (char c : bytes) {
         if (c == '{') {
@@ -60,7 +61,12 @@ Reference referenceFrame(const std::string &bytes) {
             r.trace.clear();
             r.operation.clear();
         } else if (c != '\r') {
-            (r.inOperation ? r.operation : r.trace).push_back(c);
+            std::string &text = r.inOperation ? r.operation : r.trace;
+            text.push_back(c);
+            if (text.size() == bound) {
+                r.lines.emplace_back(r.inOperation ? "" : text, r.inOperation ? text : "");
+                text.clear();
+            }
         }
     }
     return r;
@@ -264,6 +270,14 @@ TEST(ReplyFramer, RandomStreamsMatchTheByteWiseRules) {
             EXPECT_EQ(str(rest.operation), expected.operation);
             EXPECT_EQ(framer.inOperation(), expected.inOperation);
         }
+        // The same with a bound that the lines reach often.
+        const std::size_t bound = 1 + round % 9;
+        const Reference bounded = referenceFrame(stream, bound);
+        ReplyFramer framer(static_cast<qsizetype>(bound));
+        ASSERT_EQ(feedPieces(framer, pieces), bounded.lines);
+        const ReplyLine rest = framer.takeRemainder();
+        EXPECT_EQ(str(rest.trace), bounded.trace);
+        EXPECT_EQ(str(rest.operation), bounded.operation);
     }
 }
 
@@ -328,24 +342,68 @@ QByteArray plainText(qsizetype size) {
     return text;
 }
 
-TEST(ReplyFramer, MegabyteLineWithoutLineFeedStaysPending) {
-    const QByteArray text = plainText(1 << 20);
+// Feeds text in pieces of uneven sizes, so the bound falls inside a piece and between pieces.
+void feedUnevenly(ReplyFramer &framer, QByteArrayView text, std::vector<ReplyLine> &out) {
+    const qsizetype sizes[] = {1, 7, 4093, 65537, 12345, 16};
+    for (qsizetype at = 0, turn = 0; at < text.size(); ++turn) {
+        const qsizetype n = qMin(sizes[turn % 6], text.size() - at);
+        framer.feed(text.sliced(at, n), out);
+        at += n;
+    }
+}
+
+TEST(ReplyFramer, LineOfExactlyTheBoundComesOutOnce) {
+    constexpr qsizetype kMax = ReplyFramer::kMaxEntryBytes;
+    ASSERT_EQ(kMax, 1024 * 1024);
+    const QByteArray text = plainText(kMax);
     for (bool operation : {false, true}) {
         SCOPED_TRACE(operation);
         ReplyFramer framer;
         std::vector<ReplyLine> out;
-        if (operation) {
-            framer.feed("{", out);
+        framer.feed(operation ? "{" : "", out);
+        feedUnevenly(framer, QByteArrayView(text).first(kMax - 1), out);
+        EXPECT_TRUE(out.empty()); // one byte short stays pending
+        framer.feed(QByteArrayView(text).last(1), out);
+        ASSERT_EQ(out.size(), 1u); // at the bound it goes out without waiting for LF
+        EXPECT_EQ(operation ? out[0].operation : out[0].trace, text);
+        EXPECT_TRUE((operation ? out[0].trace : out[0].operation).isEmpty());
+        EXPECT_FALSE(framer.hasPending());
+        framer.feed("\r\n", out);
+        EXPECT_EQ(out.size(), 1u); // the line feed after it makes no empty line
+        EXPECT_EQ(framer.inOperation(), operation);
+    }
+}
+
+TEST(ReplyFramer, EndlessLineComesOutInEntriesOfTheBound) {
+    constexpr qsizetype kMax = ReplyFramer::kMaxEntryBytes;
+    const QByteArray text = plainText(kMax * 7 / 2);
+    ReplyFramer framer;
+    std::vector<ReplyLine> out;
+    feedUnevenly(framer, text, out);
+    ASSERT_EQ(out.size(), 3u);
+    QByteArray joined;
+    for (const ReplyLine &line : out) {
+        EXPECT_EQ(line.trace.size(), kMax);
+        EXPECT_TRUE(line.operation.isEmpty());
+        joined += line.trace;
+    }
+    const ReplyLine rest = framer.takeRemainder();
+    EXPECT_EQ(rest.trace.size(), kMax / 2);
+    EXPECT_TRUE(joined + rest.trace == text);
+}
+
+TEST(ReplyFramer, KindsInterleavedPastTheBoundKeepTheirOrder) {
+    const std::string stream = "ab{cdefgh}ij{k}lmn\nop";
+    const Lines expected = {{"", "cdef"}, {"abij", ""}, {"lmn", "ghk"}};
+    for (qsizetype piece : {qsizetype(stream.size()), qsizetype(1), qsizetype(3)}) {
+        SCOPED_TRACE(piece);
+        ReplyFramer framer(4);
+        std::vector<QByteArray> pieces;
+        for (std::size_t at = 0; at < stream.size(); at += piece) {
+            pieces.push_back(bytesOf(stream.substr(at, piece)));
         }
-        for (qsizetype at = 0; at < text.size(); at += 1000) {
-            framer.feed(QByteArrayView(text).sliced(at, qMin<qsizetype>(1000, text.size() - at)),
-                        out);
-        }
-        EXPECT_TRUE(out.empty());
-        EXPECT_TRUE(framer.hasPending());
-        const ReplyLine rest = framer.takeRemainder();
-        EXPECT_EQ(operation ? rest.operation : rest.trace, text);
-        EXPECT_TRUE((operation ? rest.trace : rest.operation).isEmpty());
+        EXPECT_EQ(feedPieces(framer, pieces), expected);
+        EXPECT_EQ(framer.takeRemainder().trace, QByteArray("op"));
     }
 }
 
