@@ -1,5 +1,6 @@
 #include "frame.h"
 
+#include "displaytext.h"
 #include "framereader.h"
 
 namespace {
@@ -7,20 +8,6 @@ namespace {
 // " 13 03 07" for a binary field, nothing for an empty one.
 QByteArray hexField(const QByteArray &bytes) {
     return bytes.isEmpty() ? QByteArray() : ' ' + bytes.toHex(' ');
-}
-
-QByteArray printable(const QByteArray &bytes) {
-    QByteArray out;
-    out.reserve(bytes.size());
-    for (char c : bytes) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7f || u == '\\') {
-            out += "\\x" + QByteArray::number(u, 16).rightJustified(2, '0');
-        } else {
-            out += c;
-        }
-    }
-    return out;
 }
 
 // "user:password@server" with the password starred; anything else as it stands.
@@ -36,14 +23,23 @@ QByteArray maskedAccount(const QByteArray &args) {
 } // namespace
 
 QByteArray Frame::logText() const {
+    const QByteArray rest = notShown(size() - kShownBytes);
+    const QByteArray shown = bytes.left(kShownBytes);
     switch (kind) {
     case Kind::Stray:
-        return "stray" + hexField(bytes);
+        return "stray" + hexField(shown) + rest;
     case Kind::Incomplete:
         if (bytes.size() >= 6 && FrameReader::isBinaryCode(code())) {
             return "incomplete " + bytes.left(6) + hexField(args());
         }
-        return "incomplete " + printable(bytes);
+        return "incomplete " + escapedText(shown) + rest;
+    case Kind::Overlong:
+        // Only its start was kept: a password may run past it, so an account shows no more
+        // than its code.
+        if (code() == "10") {
+            return "overlong " + bytes.left(6) + notShown(size() - 6);
+        }
+        return "overlong " + escapedText(shown) + rest;
     case Kind::Command:
         break;
     }
@@ -51,7 +47,9 @@ QByteArray Frame::logText() const {
         return bytes.left(6) + hexField(args());
     }
     if (code() == "10") {
-        return bytes.left(6) + printable(maskedAccount(args()));
+        // Masked whole first: the password may run past the part shown.
+        const QByteArray masked = bytes.left(6) + maskedAccount(args());
+        return escapedText(masked.left(kShownBytes)) + rest;
     }
-    return printable(bytes);
+    return escapedText(shown) + rest;
 }

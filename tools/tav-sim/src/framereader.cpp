@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -51,15 +52,66 @@ bool FrameReader::isBinaryCode(QByteArrayView code) {
 }
 
 QList<Frame> FrameReader::feed(QByteArrayView bytes) {
-    m_pending.append(bytes);
     QList<Frame> out;
-    while (takeOne(out)) {
+    // In slices no longer than the bound, so the pending bytes never hold much more than it.
+    for (qsizetype at = 0; at < bytes.size(); at += kMaxFrameBytes) {
+        feedSlice(bytes.sliced(at, std::min(kMaxFrameBytes, bytes.size() - at)), out);
     }
     return out;
 }
 
+void FrameReader::clear() {
+    m_pending.clear();
+    m_searchFrom = 0;
+    m_overlong.reset();
+}
+
+void FrameReader::feedSlice(QByteArrayView bytes, QList<Frame> &out) {
+    m_pending.append(bytes);
+    for (;;) {
+        if (m_overlong) {
+            if (!skipOverlong(out)) {
+                return;
+            }
+        } else if (!takeOne(out)) {
+            break;
+        }
+    }
+    // What is left is an unfinished stray run or variable frame (anything else is a few
+    // bytes): past the bound, only its start is kept and the rest counted until it ends.
+    const qsizetype tail = partialMarkerAtEnd(m_pending);
+    const qsizetype run = m_pending.size() - tail;
+    if (run > kMaxFrameBytes) {
+        const Frame::Kind kind =
+            m_pending.startsWith(kMarker) ? Frame::Kind::Overlong : Frame::Kind::Stray;
+        m_overlong = Frame{kind, m_pending.left(Frame::kShownBytes), run - Frame::kShownBytes};
+        m_pending.remove(0, run);
+        m_searchFrom = 0;
+    }
+}
+
+bool FrameReader::skipOverlong(QList<Frame> &out) {
+    const qsizetype next = m_pending.indexOf(kMarker);
+    const qsizetype skipped = next >= 0 ? next : m_pending.size() - partialMarkerAtEnd(m_pending);
+    m_overlong->dropped += skipped;
+    m_pending.remove(0, skipped);
+    if (next < 0) {
+        return false;
+    }
+    out.append(std::move(*m_overlong));
+    m_overlong.reset();
+    return true;
+}
+
 QList<Frame> FrameReader::finishPending() {
     QList<Frame> out;
+    if (m_overlong) {
+        // The pause ends the run; a tail that looked like the start of a marker was its end.
+        m_overlong->dropped += m_pending.size();
+        out.append(std::move(*m_overlong));
+        clear();
+        return out;
+    }
     while (!m_pending.isEmpty()) {
         if (takeOne(out)) {
             continue;
@@ -91,7 +143,7 @@ bool FrameReader::takeOne(QList<Frame> &out) {
         if (kMarker.startsWith(m_pending)) {
             return false; // "T", "TA" or "TAV": the marker may still be arriving
         }
-        const qsizetype next = m_pending.indexOf(kMarker, 1);
+        const qsizetype next = findMarker(1);
         if (next < 0) {
             return false; // stray bytes run to the next marker or the pause
         }
@@ -99,7 +151,7 @@ bool FrameReader::takeOne(QList<Frame> &out) {
         return true;
     }
 
-    const qsizetype next = m_pending.indexOf(kMarker, kMarker.size());
+    const qsizetype next = findMarker(kMarker.size());
     if (next >= 0 && next < kCodeEnd) {
         take(Frame::Kind::Incomplete, next, out); // a new marker cut the code short
         return true;
@@ -131,7 +183,23 @@ bool FrameReader::takeOne(QList<Frame> &out) {
     return false;
 }
 
+qsizetype FrameReader::findMarker(qsizetype from) {
+    const qsizetype next = m_pending.indexOf(kMarker, std::max(from, m_searchFrom));
+    if (next < 0) {
+        // Only the last three bytes may yet begin a marker.
+        m_searchFrom = std::max(from, m_pending.size() - (kMarker.size() - 1));
+    }
+    return next;
+}
+
 void FrameReader::take(Frame::Kind kind, qsizetype length, QList<Frame> &out) {
-    out.append(Frame{kind, m_pending.left(length)});
+    if (length > kMaxFrameBytes) {
+        // Ended in the same arrival that took it past the bound: cut off all the same.
+        out.append(Frame{kind == Frame::Kind::Stray ? kind : Frame::Kind::Overlong,
+                         m_pending.left(Frame::kShownBytes), length - Frame::kShownBytes});
+    } else {
+        out.append(Frame{kind, m_pending.left(length)});
+    }
     m_pending.remove(0, length);
+    m_searchFrom = 0;
 }

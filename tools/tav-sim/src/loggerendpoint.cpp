@@ -1,5 +1,6 @@
 #include "loggerendpoint.h"
 
+#include "displaytext.h"
 #include "loggersession.h"
 
 #include <QDateTime>
@@ -35,7 +36,7 @@ bool LoggerEndpoint::listen(QString *error) {
     if (!m_server.listen(QHostAddress::LocalHost, m_wantedPort)) {
         if (error) {
             *error = QStringLiteral("%1: cannot listen on 127.0.0.1:%2: %3")
-                         .arg(QString::fromLatin1(name()))
+                         .arg(QString::fromLatin1(escapedText(name())))
                          .arg(m_wantedPort)
                          .arg(m_server.errorString());
         }
@@ -64,7 +65,7 @@ void LoggerEndpoint::stop() {
 }
 
 QByteArray LoggerEndpoint::listeningLine() const {
-    return "listening " + name() + " 127.0.0.1:" + QByteArray::number(port());
+    return "listening " + escapedText(name()) + " 127.0.0.1:" + QByteArray::number(port());
 }
 
 void LoggerEndpoint::acceptConnections() {
@@ -102,6 +103,6 @@ void LoggerEndpoint::refuse(QTcpSocket *socket, const QByteArray &why) {
 
 void LoggerEndpoint::log(const QByteArray &text) const {
     if (m_log) {
-        m_log('[' + name() + "] " + text);
+        m_log('[' + escapedText(name()) + "] " + text);
     }
 }

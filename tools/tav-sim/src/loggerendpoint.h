@@ -32,7 +32,7 @@ public:
 
     const QByteArray &name() const { return m_model.name(); }
     quint16 port() const { return m_server.serverPort(); }
-    // "listening <name> 127.0.0.1:<port>"
+    // "listening <name> 127.0.0.1:<port>", the name escaped as the log shows it.
     QByteArray listeningLine() const;
     LoggerModel &model() { return m_model; }
     LoggerSession *session() const { return m_session; }

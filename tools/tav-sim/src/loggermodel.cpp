@@ -1,5 +1,8 @@
 #include "loggermodel.h"
 
+#include "displaytext.h"
+#include "framereader.h"
+
 #include <QDate>
 #include <QTime>
 
@@ -27,6 +30,12 @@ QByteArray echoed(QByteArrayView text) {
         }
     }
     return out;
+}
+
+// Typed text repeated in an error reply: the start of it, and how much more there was.
+QByteArray echoedStart(QByteArrayView text) {
+    return echoed(text.first(std::min(text.size(), Frame::kShownBytes))) +
+           notShown(text.size() - Frame::kShownBytes);
 }
 
 QByteArray decimalBytes(QByteArrayView bytes) {
@@ -107,8 +116,13 @@ QByteArray LoggerModel::value(QByteArrayView name) const {
 Reply LoggerModel::answer(const Frame &frame, const QDateTime &utcNow) {
     switch (frame.kind) {
     case Frame::Kind::Stray:
-        return {op("Ignored " + QByteArray::number(frame.bytes.size()) +
-                   " bytes outside a frame (" + frame.bytes.toHex(' ') + ")")};
+        return {op("Ignored " + QByteArray::number(frame.size()) + " bytes outside a frame (" +
+                   frame.bytes.left(Frame::kShownBytes).toHex(' ') +
+                   notShown(frame.size() - Frame::kShownBytes) + ")")};
+    case Frame::Kind::Overlong:
+        return {op("Frame too long, " + echoed(frame.bytes.left(6)) + " with " +
+                   QByteArray::number(frame.size()) + " bytes (at most " +
+                   QByteArray::number(FrameReader::kMaxFrameBytes) + "), discarded")};
     case Frame::Kind::Incomplete:
         if (frame.bytes.size() >= 6) {
             return {op("Incomplete frame " + echoed(frame.bytes.left(6)) + ", " +
@@ -208,12 +222,12 @@ QByteArray LoggerModel::listing() const {
 QByteArray LoggerModel::changeParameter(const QByteArray &args) {
     const qsizetype colon = args.indexOf(':');
     if (colon < 0) {
-        return op("Bad parameter change, no colon in " + echoed(args));
+        return op("Bad parameter change, no colon in " + echoedStart(args));
     }
     const QByteArray name = args.left(colon);
     const QByteArray newValue = args.mid(colon + 1);
     if (value(name).isNull()) {
-        return op("Unknown parameter " + echoed(name));
+        return op("Unknown parameter " + echoedStart(name));
     }
     if (newValue.contains('\r') || newValue.contains('\n')) {
         return op("Bad value for " + echoed(name) + ", line breaks not allowed");
@@ -331,25 +345,25 @@ QByteArray LoggerModel::showLog() const {
     return out;
 }
 
-QByteArray LoggerModel::traceValues() {
-    const quint32 n = m_traceCount++;
-    return "AI1=" + milliamps(n * 37) + " AI2=" + milliamps(n * 53 + 800);
+QByteArray LoggerModel::traceValues(quint32 step) {
+    return "AI1=" + milliamps(step * 37) + " AI2=" + milliamps(step * 53 + 800);
 }
 
 QByteArray LoggerModel::traceLine(const QDateTime &utcNow) {
-    return clock(utcNow).toString(QStringLiteral("HH:mm:ss")).toLatin1() + ' ' + traceValues() +
-           kEnd.toByteArray();
+    return clock(utcNow).toString(QStringLiteral("HH:mm:ss")).toLatin1() + ' ' +
+           traceValues(m_traceCount++) + kEnd.toByteArray();
 }
 
-QByteArray LoggerModel::floodLines(int count, const QDateTime &utcNow) {
-    const QByteArray time = clock(utcNow).toString(QStringLiteral("HH:mm:ss")).toLatin1();
-    const QByteArray total = QByteArray::number(count);
-    QByteArray out;
-    for (int i = 1; i <= count; ++i) {
-        out += time + " #" + QByteArray::number(i) + '/' + total + ' ' + traceValues() +
-               kEnd.toByteArray();
-    }
-    return out;
+LoggerModel::Flood LoggerModel::startFlood(int count, const QDateTime &utcNow) {
+    Flood flood{clock(utcNow).toString(QStringLiteral("HH:mm:ss")).toLatin1(), count, m_traceCount};
+    m_traceCount += static_cast<quint32>(count);
+    return flood;
+}
+
+QByteArray LoggerModel::floodLine(const Flood &flood, int number) {
+    return flood.time + " #" + QByteArray::number(number) + '/' + QByteArray::number(flood.count) +
+           ' ' + traceValues(flood.firstStep + static_cast<quint32>(number - 1)) +
+           kEnd.toByteArray();
 }
 
 void LoggerModel::addLog(const QDateTime &utcNow, QByteArrayView text) {

@@ -25,8 +25,17 @@ public:
     Reply answer(const Frame &frame, const QDateTime &utcNow);
     // One unsolicited trace line (outside braces), CR LF included.
     QByteArray traceLine(const QDateTime &utcNow);
-    // count trace lines numbered 1/count to count/count, for load tests.
-    QByteArray floodLines(int count, const QDateTime &utcNow);
+    // A flood of count trace lines numbered 1/count to count/count, for load tests. The lines
+    // are made one by one as the link drains, so any count takes little memory; their values
+    // are taken now, so trace lines sent meanwhile go on after them.
+    struct Flood {
+        QByteArray time;       // the logger's clock when the flood started
+        int count = 0;         // lines in all
+        quint32 firstStep = 0; // trace values of the first line
+    };
+    Flood startFlood(int count, const QDateTime &utcNow);
+    // Line number (1 to count) of a flood, CR LF included.
+    static QByteArray floodLine(const Flood &flood, int number);
 
     // The logger's own clock: UTC as last set by the console (code 41), running on since.
     QDateTime clock(const QDateTime &utcNow) const;
@@ -49,7 +58,7 @@ private:
     QByteArray historicRange(const QByteArray &args) const;
     QByteArray setClock(const QByteArray &args, const QDateTime &utcNow);
     QByteArray showLog() const;
-    QByteArray traceValues();
+    static QByteArray traceValues(quint32 step);
     void addLog(const QDateTime &utcNow, QByteArrayView text);
     Reply restart(QByteArray text, const QDateTime &utcNow, QByteArrayView why);
 

@@ -1,5 +1,7 @@
 #include "loggersession.h"
 
+#include "displaytext.h"
+
 #include <QDateTime>
 #include <QTcpSocket>
 
@@ -9,15 +11,30 @@
 
 namespace {
 
+// A reply line is logged whole up to this; only the echo of a long frame is longer.
+constexpr qsizetype kLongestLoggedLine = 200;
+// Bytes handed to the socket that the kernel has not taken yet: no more is written past it.
+constexpr qint64 kSocketBacklogBytes = 64 * 1024;
+// A flood's lines are made in batches of this size when replies are not cut.
+constexpr qsizetype kFloodBatchBytes = 16 * 1024;
+// Frames are read in slices this small, so that the replies made between two looks at the
+// backlog stay small too.
+constexpr qint64 kReadSliceBytes = 4 * 1024;
+// Writes and bytes per turn of the event loop, so a stop signal is never kept waiting.
+constexpr int kWritesPerTurn = 256;
+constexpr qsizetype kBytesPerTurn = 64 * 1024;
+
 // "{Version ...}" for one line; the first line and a count for more.
 QByteArray summary(const QByteArray &text) {
     const qsizetype lines = text.count("\r\n");
-    qsizetype firstEnd = text.indexOf("\r\n");
-    QByteArray first = text.left(firstEnd < 0 ? text.size() : firstEnd);
+    const qsizetype firstEnd = text.indexOf("\r\n");
+    const QByteArrayView first = QByteArrayView(text).first(firstEnd < 0 ? text.size() : firstEnd);
+    const QByteArray shown = escapedText(first.first(std::min(first.size(), kLongestLoggedLine))) +
+                             notShown(first.size() - kLongestLoggedLine);
     if (lines <= 1) {
-        return first;
+        return shown;
     }
-    return first + " +" + QByteArray::number(lines - 1) + " lines (" +
+    return shown + " +" + QByteArray::number(lines - 1) + " lines (" +
            QByteArray::number(text.size()) + " bytes)";
 }
 
@@ -26,8 +43,10 @@ QByteArray summary(const QByteArray &text) {
 LoggerSession::LoggerSession(QTcpSocket *socket, LoggerModel &model, const SimOptions &options,
                              LogSink sink, QObject *parent)
     : QObject(parent), m_socket(socket), m_model(model), m_options(options), m_log(std::move(sink)),
-      m_chunker(options.chunkSize, options.randomChunkSeed) {
+      m_chunker(options.chunkSize, options.randomChunkSeed),
+      m_shownName(escapedText(model.name())) {
     m_socket->setParent(this);
+    m_socket->setReadBufferSize(kReadBufferBytes);
     // Small writes must leave at once, or the pieces of a cut reply merge again.
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
 
@@ -37,8 +56,12 @@ LoggerSession::LoggerSession(QTcpSocket *socket, LoggerModel &model, const SimOp
     m_outTimer.setTimerType(Qt::PreciseTimer);
     m_idleTimer.setSingleShot(true);
     m_outTimer.setSingleShot(true);
+    m_drainTimer.setSingleShot(true);
     connect(&m_idleTimer, &QTimer::timeout, this, &LoggerSession::idleElapsed);
-    connect(&m_outTimer, &QTimer::timeout, this, &LoggerSession::pump);
+    connect(&m_outTimer, &QTimer::timeout, this, &LoggerSession::drain);
+    connect(&m_drainTimer, &QTimer::timeout, this, &LoggerSession::drain);
+    // Also emitted from inside a write: only noted here, handled on the event loop.
+    connect(m_socket, &QTcpSocket::bytesWritten, this, [this] { m_drainTimer.start(0); });
     connect(&m_traceTimer, &QTimer::timeout, this, &LoggerSession::sendTrace);
     connect(m_socket, &QTcpSocket::readyRead, this, &LoggerSession::readArrivals);
     connect(m_socket, &QTcpSocket::disconnected, this, &LoggerSession::finish);
@@ -66,8 +89,9 @@ void LoggerSession::abort() {
 }
 
 void LoggerSession::readArrivals() {
-    while (!m_finished && m_socket->bytesAvailable() > 0) {
-        const QList<Frame> frames = m_reader.feed(m_socket->readAll());
+    // The socket holds at most kReadBufferBytes, so one call reads a slice, not the stream.
+    while (!m_finished && m_socket->bytesAvailable() > 0 && !isBacklogged()) {
+        const QList<Frame> frames = m_reader.feed(m_socket->read(kReadSliceBytes));
         for (const Frame &frame : frames) {
             if (m_finished) {
                 return;
@@ -78,7 +102,8 @@ void LoggerSession::readArrivals() {
     if (m_finished) {
         return;
     }
-    if (m_reader.hasPending()) {
+    // The sender's pause counts only once all it sent has been read.
+    if (m_reader.hasPending() && m_socket->bytesAvailable() == 0) {
         m_idleTimer.start(m_options.idlePauseMs); // restarts with every arrival
     } else {
         m_idleTimer.stop();
@@ -117,49 +142,101 @@ void LoggerSession::handle(const Frame &frame) {
         return;
     }
     if (frame.kind == Frame::Kind::Command && frame.code() == "01" && m_options.flood > 0) {
-        const QByteArray lines = m_model.floodLines(m_options.flood, now);
-        log("-> flood of " + QByteArray::number(m_options.flood) + " trace lines (" +
-            QByteArray::number(lines.size()) + " bytes)");
-        enqueue(lines, 0, Reply::After::Stay);
+        log("-> flood of " + QByteArray::number(m_options.flood) + " trace lines");
+        enqueueFlood(m_model.startFlood(m_options.flood, now));
     }
 }
 
 void LoggerSession::enqueue(const QByteArray &text, int delayMs, Reply::After after) {
-    const QList<QByteArray> pieces = m_chunker.split(text);
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
-        m_out.append({pieces[i], i == 0 ? delayMs : m_options.chunkGapMs, Reply::After::Stay});
+    if (!text.isEmpty()) {
+        m_out.append({.bytes = text, .waitMs = delayMs});
+        m_queuedBytes += text.size();
     }
     if (after != Reply::After::Stay) {
-        m_out.append({{}, kCloseDelayMs, after});
+        m_out.append({.waitMs = kCloseDelayMs, .after = after});
     }
     pump();
 }
 
+void LoggerSession::enqueueFlood(const LoggerModel::Flood &flood) {
+    m_out.append({.flood = flood});
+    pump();
+}
+
 void LoggerSession::pump() {
+    int writes = 0;
+    qsizetype written = 0;
     while (!m_finished && !m_out.isEmpty() && !m_outTimer.isActive()) {
-        if (m_out.first().delayMs > 0) {
-            m_outTimer.start(std::exchange(m_out.first().delayMs, 0));
+        Outgoing &item = m_out.first();
+        if (item.waitMs > 0) {
+            m_outTimer.start(std::exchange(item.waitMs, 0));
             return;
         }
-        const Outgoing item = m_out.takeFirst();
-        if (item.after == Reply::After::Restart) {
-            log("restarting: unreachable for " + QByteArray::number(m_options.restartSeconds) +
-                " s");
-            Q_EMIT restarting();
-        }
         if (item.after != Reply::After::Stay) {
+            if (item.after == Reply::After::Restart) {
+                log("restarting: unreachable for " + QByteArray::number(m_options.restartSeconds) +
+                    " s");
+                Q_EMIT restarting();
+            }
             log("closing the link");
             m_out.clear();
+            m_queuedBytes = 0;
             m_socket->disconnectFromHost(); // sends what is queued, then FIN
             if (m_socket->state() == QAbstractSocket::UnconnectedState) {
                 finish();
             }
             return;
         }
-        m_socket->write(item.bytes);
+        if (m_socket->bytesToWrite() >= kSocketBacklogBytes) {
+            return; // bytesWritten brings it back
+        }
+        if (writes >= kWritesPerTurn || written >= kBytesPerTurn) {
+            m_outTimer.start(0); // the rest on the next turn of the event loop
+            return;
+        }
+        const QByteArray piece = nextPiece(item);
+        if (item.isDone()) {
+            m_out.removeFirst();
+        } else if (m_chunker.cuts()) {
+            item.waitMs = m_options.chunkGapMs;
+        }
+        ++writes;
+        written += piece.size();
+        m_socket->write(piece);
         m_socket->flush();
-        Q_EMIT wrote(item.bytes);
+        Q_EMIT wrote(piece);
     }
+}
+
+QByteArray LoggerSession::nextPiece(Outgoing &item) {
+    const qsizetype size = m_chunker.cuts() ? m_chunker.nextPieceSize() : 0;
+    if (item.flood) {
+        // Only as many lines as this piece takes (a batch when pieces are not cut); a piece
+        // ends short only where the flood does, as if it had been made whole.
+        item.bytes.remove(0, std::exchange(item.sent, 0));
+        const qsizetype wanted = size > 0 ? size : kFloodBatchBytes;
+        while (item.bytes.size() < wanted && item.nextFloodLine <= item.flood->count) {
+            const QByteArray line = LoggerModel::floodLine(*item.flood, item.nextFloodLine++);
+            item.bytes += line;
+            m_queuedBytes += line.size();
+        }
+    }
+    const qsizetype left = item.bytes.size() - item.sent;
+    const QByteArray piece = item.bytes.mid(item.sent, size > 0 ? std::min(size, left) : left);
+    item.sent += piece.size();
+    m_queuedBytes -= piece.size();
+    return piece;
+}
+
+void LoggerSession::drain() {
+    pump();
+    if (!m_finished && m_socket->bytesAvailable() > 0 && !isBacklogged()) {
+        readArrivals();
+    }
+}
+
+bool LoggerSession::isBacklogged() const {
+    return m_queuedBytes + m_socket->bytesToWrite() >= kMaxBacklogBytes;
 }
 
 void LoggerSession::sendTrace() {
@@ -179,13 +256,15 @@ void LoggerSession::finish() {
     m_idleTimer.stop();
     m_traceTimer.stop();
     m_outTimer.stop();
+    m_drainTimer.stop();
     m_out.clear();
+    m_queuedBytes = 0;
     log("connection closed");
     Q_EMIT finished();
 }
 
 void LoggerSession::log(const QByteArray &text) const {
     if (m_log) {
-        m_log('[' + m_model.name() + "] " + text);
+        m_log('[' + m_shownName + "] " + text);
     }
 }

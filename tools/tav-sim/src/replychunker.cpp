@@ -16,13 +16,17 @@ QList<QByteArray> ReplyChunker::split(const QByteArray &text) {
     QList<QByteArray> pieces;
     qsizetype at = 0;
     while (at < text.size()) {
-        qsizetype size = m_size;
-        if (m_random) {
-            const int most = m_size > 0 ? m_size : kDefaultRandomMax;
-            size = static_cast<qsizetype>(m_random->bounded(1, most + 1));
-        }
+        const qsizetype size = nextPieceSize();
         pieces.append(text.mid(at, size));
         at += size;
     }
     return pieces;
+}
+
+qsizetype ReplyChunker::nextPieceSize() {
+    if (m_random) {
+        const int most = m_size > 0 ? m_size : kDefaultRandomMax;
+        return static_cast<qsizetype>(m_random->bounded(1, most + 1));
+    }
+    return m_size;
 }

@@ -17,6 +17,9 @@ public:
     explicit ReplyChunker(int size = 0, std::optional<quint32> seed = std::nullopt);
 
     bool cuts() const { return m_size > 0 || m_random.has_value(); }
+    // Size of the next piece (0 when it does not cut), drawn in the order the pieces go out.
+    // A piece at the end of a reply may be shorter: the size is used up all the same.
+    qsizetype nextPieceSize();
     QList<QByteArray> split(const QByteArray &text);
 
 private:

@@ -29,10 +29,14 @@ inline void PrintTo(const QByteArray &bytes, std::ostream *os) {
 }
 
 inline void PrintTo(const Frame &frame, std::ostream *os) {
-    *os << (frame.kind == Frame::Kind::Command ? "Command "
-            : frame.kind == Frame::Kind::Stray ? "Stray "
-                                               : "Incomplete ");
-    PrintTo(frame.bytes, os);
+    *os << (frame.kind == Frame::Kind::Command      ? "Command "
+            : frame.kind == Frame::Kind::Stray      ? "Stray "
+            : frame.kind == Frame::Kind::Incomplete ? "Incomplete "
+                                                    : "Overlong ");
+    PrintTo(frame.bytes.left(80), os);
+    if (frame.size() > 80) {
+        *os << "... (" << frame.size() << " bytes)";
+    }
 }
 
 inline void PrintTo(const Reply &reply, std::ostream *os) {

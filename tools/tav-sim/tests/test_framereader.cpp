@@ -322,6 +322,45 @@ TEST(FrameReader, StrayBytesAndBrokenFrames) {
     }
 }
 
+TEST(FrameReader, RunsPastTheBoundAreCountedNotKept) {
+    constexpr qsizetype kMax = FrameReader::kMaxFrameBytes;
+    const QByteArray filler(kMax + 1000, 'x');
+    const QByteArray head = filler.left(Frame::kShownBytes);
+    struct Case {
+        const char *what;
+        QByteArray stream;
+        QList<Frame> expected; // after the pause
+    };
+    const QList<Case> cases = {
+        {"stray bytes just at the bound",
+         filler.left(kMax) + "TAV@07",
+         {stray(filler.left(kMax)), command("TAV@07")}},
+        {"a variable frame just at the bound",
+         "TAV@22" + filler.left(kMax - 6),
+         {command("TAV@22" + filler.left(kMax - 6))}},
+        {"one stray byte past it",
+         filler.left(kMax + 1) + "TAV@07",
+         {Frame{Kind::Stray, head, kMax + 1 - Frame::kShownBytes}, command("TAV@07")}},
+        {"a variable frame past it, then a marker-like tail and the pause",
+         "TAV@04" + filler + "TAV",
+         {Frame{Kind::Overlong, "TAV@04" + head.left(58), kMax + 1000 + 9 - 64}}},
+        {"an unknown code past it, then more frames",
+         "TAV@99" + filler + "TAV@07TAV@01",
+         {Frame{Kind::Overlong, "TAV@99" + head.left(58), kMax + 1000 + 6 - 64}, command("TAV@07"),
+          command("TAV@01")}},
+    };
+    for (const Case &c : cases) {
+        for (qsizetype size : {qsizetype(3), qsizetype(1000), c.stream.size()}) {
+            SCOPED_TRACE(std::string(c.what) + ", pieces of " + std::to_string(size));
+            QList<QByteArray> pieces;
+            for (qsizetype at = 0; at < c.stream.size(); at += size) {
+                pieces.append(c.stream.mid(at, size));
+            }
+            EXPECT_EQ(read(pieces), c.expected);
+        }
+    }
+}
+
 TEST(FrameReader, LengthsOfTheCatalogue) {
     const QList<std::pair<QByteArray, int>> lengths = {
         {"01", 6}, {"02", 6},  {"03", 6}, {"04", 0},  {"05", 6}, {"07", 6},  {"08", 6},
@@ -349,6 +388,24 @@ TEST(FrameLogText, BinaryAsHexPasswordStarredControlBytesEscaped) {
         {incomplete("TAV@41" + bytes({19, 3})), "incomplete TAV@41 13 03"},
         {incomplete("TAV@41"), "incomplete TAV@41"},
         {incomplete("TAV@4"), "incomplete TAV@4"},
+        // What a terminal would obey is escaped: C0 controls, and C1 ones written in UTF-8.
+        {command("TAV@22\x1b[2J\xc2\x9b"
+                 "1m\xc2\xa0\xf1\x80"),
+         "TAV@22\\x1b[2J\\xc2\\x9b"
+         "1m\xc2\xa0\xf1\x80"},
+        {command("TAV@22" + QByteArray(100, 'a')),
+         "TAV@22" + QByteArray(58, 'a') + " ... (+42 bytes)"},
+        {stray(QByteArray(64, 'x') + 'y'),
+         "stray " + QByteArray(64, 'x').toHex(' ') + " ... (+1 bytes)"},
+        {Frame{Kind::Stray, QByteArray(64, 'x'), 7},
+         "stray " + QByteArray(64, 'x').toHex(' ') + " ... (+7 bytes)"},
+        {Frame{Kind::Overlong, "TAV@04LEVEL:" + QByteArray(52, '\r'), 9},
+         "overlong TAV@04LEVEL:" + QByteArray(52, '\r').replace("\r", "\\x0d") + " ... (+9 bytes)"},
+        // An account cut off may hold its password anywhere.
+        {Frame{Kind::Overlong, "TAV@10u:" + QByteArray(56, 'p'), 100},
+         "overlong TAV@10 ... (+158 bytes)"},
+        {command("TAV@10u:" + QByteArray(100, 'p') + "@h"),
+         "TAV@10u:" + QByteArray(56, '*') + " ... (+46 bytes)"},
     };
     for (const auto &[frame, text] : cases) {
         EXPECT_EQ(frame.logText(), text);

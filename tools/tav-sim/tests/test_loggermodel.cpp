@@ -100,6 +100,19 @@ TEST_F(LoggerModelTest, ErrorsForUnknownCodesStrayBytesAndBrokenFrames) {
         {Frame{Frame::Kind::Incomplete, "TAV@41" + bytes({19, 3})},
          "{Incomplete frame TAV@41, 8 bytes}\r\n"},
         {Frame{Frame::Kind::Incomplete, "TAV@4"}, "{Incomplete frame, 5 bytes}\r\n"},
+        // Runs past the reader's bound: its start kept, the rest counted.
+        {Frame{Frame::Kind::Stray, QByteArray(64, 'x'), 1000},
+         "{Ignored 1064 bytes outside a frame (" + QByteArray(64, 'x').toHex(' ') +
+             " ... (+1000 bytes))}\r\n"},
+        {Frame{Frame::Kind::Stray, QByteArray(65, '\0')}, "{Ignored 65 bytes outside a frame (" +
+                                                              QByteArray(64, '\0').toHex(' ') +
+                                                              " ... (+1 bytes))}\r\n"},
+        {Frame{Frame::Kind::Overlong, "TAV@22rm -rf /", 70000},
+         "{Frame too long, TAV@22 with 70014 bytes (at most 65536), discarded}\r\n"},
+        {command("TAV@04" + QByteArray(100, 'L')),
+         "{Bad parameter change, no colon in " + QByteArray(64, 'L') + " ... (+36 bytes)}\r\n"},
+        {command("TAV@04" + QByteArray(64, '\x1b') + ":1"),
+         "{Unknown parameter " + QByteArray(64, '?') + "}\r\n"},
     };
     for (const auto &[frame, text] : cases) {
         EXPECT_EQ(model.answer(frame, kStart), (Reply{text, After::Stay}))
@@ -292,10 +305,14 @@ TEST_F(LoggerModelTest, ClockRunsOnFromTheTimeSet) {
 
 TEST_F(LoggerModelTest, TraceAndFloodLines) {
     EXPECT_EQ(model.traceLine(kStart), "12:00:00 AI1=4.00mA AI2=12.00mA\r\n");
-    EXPECT_EQ(model.floodLines(3, kStart.addSecs(1)), "12:00:01 #1/3 AI1=4.37mA AI2=12.53mA\r\n"
-                                                      "12:00:01 #2/3 AI1=4.74mA AI2=13.06mA\r\n"
-                                                      "12:00:01 #3/3 AI1=5.11mA AI2=13.59mA\r\n");
-    EXPECT_EQ(model.floodLines(0, kStart), "");
+    const LoggerModel::Flood flood = model.startFlood(3, kStart.addSecs(1));
+    // Sent after the flood began but before its lines were made: values after the flood's.
+    EXPECT_EQ(model.traceLine(kStart), "12:00:00 AI1=5.48mA AI2=14.12mA\r\n");
+    EXPECT_EQ(LoggerModel::floodLine(flood, 1) + LoggerModel::floodLine(flood, 2) +
+                  LoggerModel::floodLine(flood, 3),
+              "12:00:01 #1/3 AI1=4.37mA AI2=12.53mA\r\n"
+              "12:00:01 #2/3 AI1=4.74mA AI2=13.06mA\r\n"
+              "12:00:01 #3/3 AI1=5.11mA AI2=13.59mA\r\n");
     const QRegularExpression trace(
         QStringLiteral("^\\d\\d:\\d\\d:\\d\\d AI1=(\\d+\\.\\d\\d)mA AI2=(\\d+\\.\\d\\d)mA\r\n$"));
     for (int i = 0; i < 2000; ++i) { // stays within 4 to 20 mA

@@ -11,7 +11,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHostAddress>
 #include <QRegularExpression>
+#include <QTcpSocket>
 #include <QUuid>
 
 #include <gtest/gtest.h>
@@ -385,6 +387,56 @@ TEST_F(SimulatorLoopback, FloodFollowsTheGreeting) {
         ASSERT_TRUE(match.hasMatch()) << lines[i].toStdString();
         ASSERT_EQ(match.captured(1).toInt(), i);
     }
+}
+
+// The answer to six bytes can be hundreds: a console that stops reading stops the reading,
+// and everything is answered once it reads again.
+TEST_F(SimulatorLoopback, AConsoleThatDoesNotReadHoldsTheSimulatorBack) {
+    start(quiet());
+    const qsizetype frames = 40000; // 23 MB of replies
+    const qsizetype listing =
+        LoggerModel("North", 1, QDateTime::currentDateTimeUtc())
+            .answer(Frame{Frame::Kind::Command, "TAV@03"}, QDateTime::currentDateTimeUtc())
+            .text.size();
+    QTcpSocket console; // reads nothing for now, and holds at most 64 KiB unread
+    console.setReadBufferSize(64 * 1024);
+    console.connectToHost(QHostAddress::LocalHost, m_port);
+    ASSERT_TRUE(waitUntil([&] { return endpoint().session() != nullptr; }));
+    QByteArray burst;
+    for (qsizetype i = 0; i < frames; ++i) {
+        burst += "TAV@03";
+    }
+    console.write(burst);
+    auto answered = [&] { return m_log.count("[North] <- TAV@03"); };
+    qsizetype seen = -1;
+    QElapsedTimer still;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            if (answered() != seen) {
+                seen = answered();
+                still.restart();
+            }
+            return still.elapsed() > 300;
+        },
+        10000));
+    EXPECT_GT(seen, 0);
+    // What is held: the backlog, and what the kernel buffers on both sides (some MB).
+    EXPECT_LT(seen, frames / 2) << seen << " of " << frames << " answered";
+
+    qsizetype received = 0;
+    QByteArray last;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const QByteArray bytes = console.readAll();
+            received += bytes.size();
+            last = (last + bytes).right(15);
+            return received >= frames * listing;
+        },
+        20000))
+        << received << " of " << frames * listing << " bytes";
+    EXPECT_EQ(received, frames * listing);
+    EXPECT_EQ(last, "{End of list}\r\n");
+    EXPECT_EQ(answered(), frames);
 }
 
 TEST_F(SimulatorLoopback, TraceLinesComeUnasked) {

@@ -4,6 +4,7 @@
 #include "printers.h"
 #include "waituntil.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 
 namespace {
 
@@ -48,6 +50,63 @@ private:
     QProcess m_process;
     QByteArray m_stdout;
 };
+
+// Resident memory of a process in KiB, from /proc; -1 when it cannot be read.
+qint64 residentKib(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+        }
+    }
+    return -1;
+}
+
+quint16 firstPort(const QByteArray &stdoutText) {
+    const QByteArray line = stdoutText.left(stdoutText.indexOf('\n'));
+    return static_cast<quint16>(line.mid(line.lastIndexOf(':') + 1).toUInt());
+}
+
+// Keeps filler going to the simulator as fast as it takes it, with step() called between
+// writes, until step() says done or the time is up.
+bool streamUntil(LoopbackClient &client, const std::function<bool(qint64 sent)> &step,
+                 int timeoutMs) {
+    const QByteArray filler(256 * 1024, 'x');
+    qint64 sent = 0;
+    return waitUntil(
+        [&] {
+            while (client.socket().state() == QAbstractSocket::ConnectedState &&
+                   client.socket().bytesToWrite() < filler.size()) {
+                client.socket().write(filler);
+                sent += filler.size();
+            }
+            return step(sent);
+        },
+        timeoutMs);
+}
+
+// Sends SIGTERM while step() keeps the simulator busy; true if it then exits cleanly.
+::testing::AssertionResult stopsPromptlyOnSigterm(RunningSim &sim,
+                                                  const std::function<void()> &step) {
+    ::kill(static_cast<pid_t>(sim.process().processId()), SIGTERM);
+    QElapsedTimer sinceSignal;
+    sinceSignal.start();
+    const bool finished = waitUntil(
+        [&] {
+            step();
+            return sim.process().state() == QProcess::NotRunning;
+        },
+        5000);
+    if (!finished || sinceSignal.elapsed() > 1500 || sim.process().exitCode() != 0) {
+        return ::testing::AssertionFailure()
+               << "finished " << finished << " after " << sinceSignal.elapsed() << " ms, exit code "
+               << sim.process().exitCode();
+    }
+    return ::testing::AssertionSuccess();
+}
 
 TEST(TavSimProgram, PrintsListeningLinesAndStopsCleanlyOnSignals) {
     for (int signalNumber : {SIGTERM, SIGINT}) {
@@ -158,6 +217,105 @@ TEST(TavSimProgram, ExitsWithItsParent) {
         },
         3000);
     EXPECT_TRUE(stopped);
+}
+
+// Megabytes that are no frame, or one frame without end: one short reply when the run ends,
+// a short log, memory that stays put, and a stop signal honoured while they keep coming.
+TEST(TavSimProgram, EndlessInputGetsOneShortReplyInFlatMemory) {
+    const qint64 run = 24 * 1024 * 1024;
+    const QByteArray shown = QByteArray(64, 'x').toHex(' ');
+    const QList<std::pair<QByteArray, QByteArray>> cases = {
+        {"", "{Ignored 25165824 bytes outside a frame (" + shown + " ... (+25165760 bytes))}\r\n"},
+        {"TAV@04", "{Frame too long, TAV@04 with 25165830 bytes (at most 65536), discarded}\r\n"},
+    };
+    for (const auto &[start, reply] : cases) {
+        SCOPED_TRACE(start.toStdString());
+        RunningSim sim({"--port", "0", "--trace-interval", "0", "--idle-ms", "10000"}, 1);
+        const qint64 pid = sim.process().processId();
+        LoopbackClient client;
+        client.connectTo(firstPort(sim.stdoutText()));
+        ASSERT_TRUE(client.waitConnected());
+        const qint64 before = residentKib(pid);
+        qint64 most = before;
+        client.send(start);
+        ASSERT_TRUE(streamUntil(
+            client,
+            [&](qint64 sent) {
+                most = std::max(most, residentKib(pid));
+                return sent >= run;
+            },
+            20000));
+        client.socket().write("TAV@07");
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                most = std::max(most, residentKib(pid));
+                return client.received().endsWith("(sim)}\r\n");
+            },
+            20000));
+        EXPECT_TRUE(client.received() == reply + "{Version TAV-3 firmware 4.2.1 (sim)}\r\n")
+            << client.received().left(400).toStdString();
+        EXPECT_GT(before, 0);
+        EXPECT_LT(most - before, 8 * 1024) << "KiB more than at the start";
+
+        // The stream goes on; the signal still gets its turn.
+        EXPECT_TRUE(stopsPromptlyOnSigterm(sim, [&] {
+            streamUntil(
+                client, [](qint64) { return true; }, 0);
+        }));
+        const QByteArray log = sim.process().readAllStandardError();
+        EXPECT_LT(log.size(), 1500) << log.left(3000).toStdString();
+        EXPECT_TRUE(log.contains("[North] <- TAV@07\n")) << log.left(3000).toStdString();
+    }
+}
+
+// Any flood size is served: its lines are made as the link drains, one byte a write here.
+TEST(TavSimProgram, FloodOfAnySizeIsMadeAsTheLinkDrains) {
+    RunningSim sim({"--port", "0", "--trace-interval", "0", "--flood", "10000000", "--chunk", "1",
+                    "--chunk-gap", "0"},
+                   1);
+    const qint64 pid = sim.process().processId();
+    LoopbackClient client;
+    client.connectTo(firstPort(sim.stdoutText()));
+    ASSERT_TRUE(client.waitConnected());
+    const qint64 before = residentKib(pid);
+    qint64 most = before;
+    client.send("TAV@01");
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            most = std::max(most, residentKib(pid));
+            return client.received().contains(" #2000/10000000 ");
+        },
+        20000));
+    EXPECT_LT(most - before, 8 * 1024) << "KiB more than at the start";
+    const QList<QByteArray> lines = client.received().split('\n');
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_EQ(lines[0], "{Welcome to TAV-3 logger North}\r");
+    const QRegularExpression first(
+        QStringLiteral("^\\d\\d:\\d\\d:\\d\\d #1/10000000 AI1=4\\.00mA AI2=12\\.00mA\r$"));
+    EXPECT_TRUE(first.match(QString::fromLatin1(lines[1])).hasMatch()) << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].endsWith(" #2/10000000 AI1=4.37mA AI2=12.53mA\r"));
+    EXPECT_TRUE(stopsPromptlyOnSigterm(sim, [] {}));
+}
+
+// A name given with control bytes cannot steer the terminal: shown escaped on stdout and in
+// the log; the logger still tells the console its name as given.
+TEST(TavSimProgram, NamesAreShownEscaped) {
+    RunningSim sim({"--port", "0", "--trace-interval", "0", "--name", "Pump\x1b[2J\a3"}, 1);
+    const quint16 port = firstPort(sim.stdoutText());
+    EXPECT_EQ(sim.stdoutText(),
+              "listening Pump\\x1b[2J\\x073 127.0.0.1:" + QByteArray::number(port) + "\n");
+    LoopbackClient client;
+    client.connectTo(port);
+    ASSERT_TRUE(client.waitConnected());
+    client.send("TAV@01");
+    ASSERT_TRUE(client.waitFor("\r\n"));
+    EXPECT_EQ(client.received(), "{Welcome to TAV-3 logger Pump\x1b[2J\a3}\r\n");
+    EXPECT_TRUE(stopsPromptlyOnSigterm(sim, [] {}));
+    const QByteArray log = sim.process().readAllStandardError();
+    EXPECT_TRUE(log.contains("[Pump\\x1b[2J\\x073] -> {Welcome to TAV-3 logger "
+                             "Pump\\x1b[2J\\x073}\n"))
+        << log.toStdString();
+    EXPECT_FALSE(log.contains('\x1b') || log.contains('\a')) << log.toStdString();
 }
 
 } // namespace
