@@ -39,7 +39,7 @@ std::string describe(const Framed &framed) {
 }
 
 bool sameLine(const ReplyLine &a, const ReplyLine &b) {
-    return a.trace == b.trace && a.operation == b.operation;
+    return a.trace == b.trace && a.operation == b.operation && a.operationCut == b.operationCut;
 }
 
 bool sameFraming(const Framed &a, const Framed &b) {
@@ -70,27 +70,32 @@ qsizetype boundOf(std::uint8_t selector) {
 // The framing rules one byte at a time.
 Framed referenceFrame(QByteArrayView stream, qsizetype bound) {
     Framed framed;
+    bool operationCut = false; // the pending operation text follows a piece handed on
     for (const char c : stream) {
         if (c == '{') {
             framed.inOperation = true;
         } else if (c == '}') {
             framed.inOperation = false;
         } else if (c == '\n') {
+            framed.remainder.operationCut = operationCut && !framed.remainder.operation.isEmpty();
             if (!framed.remainder.trace.isEmpty() || !framed.remainder.operation.isEmpty()) {
                 framed.lines.push_back(framed.remainder);
             }
             framed.remainder = {};
+            operationCut = false;
         } else if (c != '\r') {
             QByteArray &text =
                 framed.inOperation ? framed.remainder.operation : framed.remainder.trace;
             text.append(c);
             if (text.size() == bound) {
-                framed.lines.push_back(framed.inOperation ? ReplyLine{{}, text}
-                                                          : ReplyLine{text, {}});
+                framed.lines.push_back(framed.inOperation ? ReplyLine{{}, text, true}
+                                                          : ReplyLine{text, {}, false});
+                operationCut = operationCut || framed.inOperation;
                 text.clear();
             }
         }
     }
+    framed.remainder.operationCut = operationCut && !framed.remainder.operation.isEmpty();
     return framed;
 }
 

@@ -121,7 +121,8 @@ void ReplyFramer::append(const char *text, qsizetype size, std::vector<ReplyLine
         text += fits;
         size -= fits;
         if (m_inOperation) {
-            out.push_back(ReplyLine{{}, std::exchange(m_operation, {})});
+            out.push_back(ReplyLine{{}, std::exchange(m_operation, {}), true});
+            m_operationCut = true;
         } else {
             out.push_back(ReplyLine{std::exchange(m_trace, {}), {}});
         }
@@ -132,15 +133,17 @@ void ReplyFramer::append(const char *text, qsizetype size, std::vector<ReplyLine
 }
 
 void ReplyFramer::emitLine(std::vector<ReplyLine> &out) {
+    const bool cut = std::exchange(m_operationCut, false) && !m_operation.isEmpty();
     if (m_trace.isEmpty() && m_operation.isEmpty()) {
         return;
     }
     // The texts move into the line; the next line starts with fresh, empty buffers.
-    out.push_back(ReplyLine{std::exchange(m_trace, {}), std::exchange(m_operation, {})});
+    out.push_back(ReplyLine{std::exchange(m_trace, {}), std::exchange(m_operation, {}), cut});
 }
 
 ReplyLine ReplyFramer::takeRemainder() {
-    return ReplyLine{std::exchange(m_trace, {}), std::exchange(m_operation, {})};
+    const bool cut = std::exchange(m_operationCut, false) && !m_operation.isEmpty();
+    return ReplyLine{std::exchange(m_trace, {}), std::exchange(m_operation, {}), cut};
 }
 
 bool ReplyFramer::hasPending() const {
@@ -155,4 +158,5 @@ void ReplyFramer::reset() {
     m_trace.clear();
     m_operation.clear();
     m_inOperation = false;
+    m_operationCut = false;
 }

@@ -9,6 +9,8 @@
 struct ReplyLine {
     QByteArray trace;
     QByteArray operation;
+    // The operation text is a piece of a text that passed the size bound, not a whole line.
+    bool operationCut = false;
 };
 
 // Cuts the logger's reply stream into lines and sorts each byte into trace text (outside
@@ -44,4 +46,5 @@ private:
     QByteArray m_operation;
     qsizetype m_maxEntryBytes;
     bool m_inOperation = false;
+    bool m_operationCut = false; // the pending operation text follows a piece handed on
 };

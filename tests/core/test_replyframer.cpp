@@ -426,3 +426,23 @@ TEST(ReplyFramer, LargeArrivalIsProcessedWhole) {
 }
 
 } // namespace
+
+TEST(ReplyFramer, PiecesOfAnOverLongOperationTextAreMarkedCut) {
+    ReplyFramer framer(4);
+    std::vector<ReplyLine> lines;
+    framer.feed("{abcdefg}x\n{h:1}\n{ijklm", lines);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].operation, "abcd");
+    EXPECT_TRUE(lines[0].operationCut);
+    // The rest of the cut text, with the trace of its line: still no whole line.
+    EXPECT_EQ(lines[1].operation, "efg");
+    EXPECT_EQ(lines[1].trace, "x");
+    EXPECT_TRUE(lines[1].operationCut);
+    EXPECT_EQ(lines[2].operation, "h:1");
+    EXPECT_FALSE(lines[2].operationCut);
+    EXPECT_EQ(lines[3].operation, "ijkl");
+    EXPECT_TRUE(lines[3].operationCut);
+    const ReplyLine rest = framer.takeRemainder();
+    EXPECT_EQ(rest.operation, "m");
+    EXPECT_TRUE(rest.operationCut);
+}
