@@ -3,10 +3,11 @@
 // the longest gap between two turns of the event loop while it happens. On a
 // shared machine a gap can be time the thread spent waiting for a core, so
 // the main thread's own CPU time over each gap is reported too.
+#include "console/connection.h"
 #include "console/link.h"
-#include "console/ui/connectioncontroller.h"
 #include "console/ui/mainwindow.h"
 #include "loggers/ui/loggergrid.h"
+#include "replies/ui/replylist.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -90,12 +91,12 @@ int main(int argc, char **argv) {
     FloodLogger logger(lines);
 
     QTemporaryDir dir;
-    Main window(MainServices{nullptr, nullptr, nullptr, dir.path()});
+    MainWindow window(ConsoleServices{nullptr, nullptr, {}, dir.path()});
     window.startUp();
     window.show();
     window.grid().setCell(1, 1, QStringLiteral("127.0.0.1"));
     window.grid().setCell(1, 2, QString::number(logger.port()));
-    window.state().sel_row = 1;
+    window.grid().select(1);
 
     QElapsedTimer loopClock;
     qint64 last = 0;
@@ -122,7 +123,8 @@ int main(int argc, char **argv) {
 
     QElapsedTimer flood;
     QTimer::singleShot(0, &window, [&] {
-        window.connection().connectToSelected();
+        window.connection().connectTo(
+            {1, window.grid().cell(1, 1), window.grid().cell(1, 2), false});
         flood.start();
         loopClock.start();
         lastCpu = threadCpuNs();

@@ -63,7 +63,7 @@ LoggerList referenceParse(const QByteArray &text) {
                 }
                 list.rows[target - 1][n - 1] = fields[n];
             } else if (n <= 3 && kind == Kind::Ftp) {
-                QByteArray *const ftp[] = {&list.ftpUser, &list.ftpPass, &list.ftpServer};
+                QByteArray *const ftp[] = {&list.ftp.user, &list.ftp.password, &list.ftp.server};
                 *ftp[n - 1] = fields[n];
             }
         }
@@ -86,13 +86,13 @@ std::string describe(const LoggerList &list) {
         out += "\n  " + std::to_string(i + 1) + ": " + show(list.rows[i][0]) + " " +
                show(list.rows[i][1]) + " " + show(list.rows[i][2]);
     }
-    return out + "\n  ftp: " + show(list.ftpUser) + " " + show(list.ftpPass) + " " +
-           show(list.ftpServer);
+    return out + "\n  ftp: " + show(list.ftp.user) + " " + show(list.ftp.password) + " " +
+           show(list.ftp.server);
 }
 
 bool sameList(const LoggerList &a, const LoggerList &b) {
-    return a.rows == b.rows && a.ftpUser == b.ftpUser && a.ftpPass == b.ftpPass &&
-           a.ftpServer == b.ftpServer;
+    return a.rows == b.rows && a.ftp.user == b.ftp.user && a.ftp.password == b.ftp.password &&
+           a.ftp.server == b.ftp.server;
 }
 
 bool holdsNoSeparator(const QByteArray &value) {
@@ -114,7 +114,7 @@ void checkShape(const LoggerList &list, const QByteArray &input) {
                     [&] { return show(input) + "\n" + describe(list); });
         }
     }
-    for (const QByteArray *field : {&list.ftpUser, &list.ftpPass, &list.ftpServer}) {
+    for (const QByteArray *field : {&list.ftp.user, &list.ftp.password, &list.ftp.server}) {
         require(holdsNoSeparator(*field), "an FTP field holds a separator or line feed",
                 [&] { return show(input) + "\n" + describe(list); });
     }
@@ -134,8 +134,9 @@ void checkLineEnds(const QByteArray &crlf, const LoggerList &crlfList) {
     };
     require(lfList.rows == crlfList.rows, "CR LF and bare LF line ends fill the grid differently",
             detail);
-    const QByteArray *const crlfFtp[] = {&crlfList.ftpUser, &crlfList.ftpPass, &crlfList.ftpServer};
-    const QByteArray *const lfFtp[] = {&lfList.ftpUser, &lfList.ftpPass, &lfList.ftpServer};
+    const QByteArray *const crlfFtp[] = {&crlfList.ftp.user, &crlfList.ftp.password,
+                                         &crlfList.ftp.server};
+    const QByteArray *const lfFtp[] = {&lfList.ftp.user, &lfList.ftp.password, &lfList.ftp.server};
     for (int i = 0; i < 3; ++i) {
         require(*crlfFtp[i] == *lfFtp[i] || crlfFtp[i]->isEmpty(),
                 "CR LF and bare LF line ends give different FTP values", detail);

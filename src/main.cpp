@@ -17,7 +17,7 @@ int main(int argc, char **argv) {
 #endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mirvane"));
-    Main window;
+    MainWindow window;
     window.startUp();
     exitAfterFirstPaintIfAsked(window);
     window.show();

@@ -1,27 +1,28 @@
 #include "commands/catalogue.h"
 
+#include "console/texts.h"
+
 #include <array>
-#include <cstring>
 
 namespace catalogue {
 namespace {
 
 constexpr std::array<FixedCommand, 15> kFixed = {{
-    {"Ver_Parametros", 3, ReplyOption::Listing},
-    {"Version", 7, ReplyOption::Reset},
-    {"Enviar_Fichero", 8, ReplyOption::Keep},
-    {"SYNC", 9, ReplyOption::Reset},
-    {"Aplicar_Parametros", 12, ReplyOption::Reset},
-    {"Send_email", 13, ReplyOption::Reset},
-    {"Send_email_close", 14, ReplyOption::Reset},
-    {"SYNC_time", 15, ReplyOption::Reset},
-    {"Del_Log", 16, ReplyOption::Reset},
-    {"Show_Log", 17, ReplyOption::Reset},
-    {"Enviar_Interrogacion", 18, ReplyOption::Reset},
-    {"Registrar", 30, ReplyOption::Reset},
-    {"ASK_GPRS", 42, ReplyOption::Reset},
-    {"GPRSstart", 43, ReplyOption::Reset},
-    {"ResetPassword", 44, ReplyOption::Reset},
+    {Command::ListParameters, 3, ListingEffect::Begin},
+    {Command::Version, 7, ListingEffect::End},
+    {Command::SendFile, 8, ListingEffect::Keep},
+    {Command::SyncWithServer, 9, ListingEffect::End},
+    {Command::ApplyParameters, 12, ListingEffect::End},
+    {Command::SendEmail, 13, ListingEffect::End},
+    {Command::SendEmailAndClose, 14, ListingEffect::End},
+    {Command::Ntp, 15, ListingEffect::End},
+    {Command::DeleteLog, 16, ListingEffect::End},
+    {Command::ShowLog, 17, ListingEffect::End},
+    {Command::AskDevices, 18, ListingEffect::End},
+    {Command::RegisterLogger, 30, ListingEffect::End},
+    {Command::AskGprsSignal, 42, ListingEffect::End},
+    {Command::GprsStart, 43, ListingEffect::End},
+    {Command::ResetPassword, 44, ListingEffect::End},
 }};
 
 } // namespace
@@ -30,13 +31,25 @@ std::span<const FixedCommand> fixedCommands() {
     return kFixed;
 }
 
-const FixedCommand *findFixed(const char *action) {
-    for (const auto &command : kFixed) {
-        if (std::strcmp(command.action, action) == 0) {
-            return &command;
-        }
-    }
-    return nullptr;
+const FixedCommand &fixedCommand(Command command) {
+    // The table lists every Command once, in the enum's order.
+    return kFixed[static_cast<std::size_t>(command)];
+}
+
+const RestartCommand &updateApplication() {
+    static const RestartCommand command{texts::kCheckApp, texts::kConfirmUpdate, 11, 31, 60, false};
+    return command;
+}
+
+const RestartCommand &localUpdate() {
+    static const RestartCommand command{texts::kLocalOnly, texts::kConfirmUpdate, 31, 30, 20, true};
+    return command;
+}
+
+const RestartCommand &reboot() {
+    static const RestartCommand command{
+        texts::kWarningBang, texts::kConfirmReboot, 5, 2, 60, false};
+    return command;
 }
 
 } // namespace catalogue

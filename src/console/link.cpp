@@ -37,6 +37,7 @@ QAbstractSocket::SocketState Link::state() const {
 }
 
 void Link::connectTo(const QString &host, quint16 port) {
+    keepWhatArrived();
     m_socket->connectToHost(host, port);
 }
 
@@ -55,21 +56,46 @@ void Link::close() {
     if (m_socket->state() == QAbstractSocket::ConnectedState) {
         m_socket->flush();
     }
-    // Whatever has arrived is handed out before abort() would discard it.
-    if (m_socket->bytesAvailable() > 0) {
+    keepWhatArrived();
+    m_socket->abort();
+    if (m_heldAt < m_held.size()) {
         Q_EMIT readyRead();
     }
-    m_socket->abort();
+}
+
+void Link::keepWhatArrived() {
+    if (m_socket->isOpen() && m_socket->bytesAvailable() > 0) {
+        if (m_heldAt == m_held.size()) {
+            m_held.clear();
+            m_heldAt = 0;
+        }
+        m_held.append(m_socket->readAll());
+    }
 }
 
 bool Link::hasData() const {
-    return m_socket->bytesAvailable() > 0;
+    return m_heldAt < m_held.size() || m_socket->bytesAvailable() > 0;
 }
 
 QByteArray Link::read(qint64 maxSize) {
+    if (m_heldAt < m_held.size()) {
+        QByteArray slice = m_held.mid(m_heldAt, maxSize);
+        m_heldAt += slice.size();
+        if (m_heldAt == m_held.size()) {
+            m_held.clear();
+            m_heldAt = 0;
+        }
+        return slice;
+    }
     return m_socket->isOpen() ? m_socket->read(maxSize) : QByteArray();
 }
 
 QByteArray Link::readAll() {
-    return m_socket->isOpen() ? m_socket->readAll() : QByteArray();
+    QByteArray all = m_held.mid(m_heldAt);
+    m_held.clear();
+    m_heldAt = 0;
+    if (m_socket->isOpen()) {
+        all.append(m_socket->readAll());
+    }
+    return all;
 }

@@ -35,6 +35,7 @@ public:
     // already written is pushed out first.
     void close();
 
+    // What has arrived stays readable after the link closes or starts anew, until read.
     bool hasData() const;
     QByteArray readAll();
     QByteArray read(qint64 maxSize);
@@ -46,5 +47,10 @@ Q_SIGNALS:
     void closed();
 
 private:
+    // Moves what the socket holds into m_held before the socket drops it.
+    void keepWhatArrived();
+
     QTcpSocket *m_socket;
+    QByteArray m_held;
+    qsizetype m_heldAt = 0;
 };

@@ -63,7 +63,8 @@ private:
             if (m_kind == EntryKind::Logger) {
                 targetRow()[m_fieldNumber - 1] = field.toByteArray();
             } else if (m_kind == EntryKind::FtpServer) {
-                QByteArray *const ftp[] = {&m_list.ftpUser, &m_list.ftpPass, &m_list.ftpServer};
+                QByteArray *const ftp[] = {&m_list.ftp.user, &m_list.ftp.password,
+                                           &m_list.ftp.server};
                 *ftp[m_fieldNumber - 1] = field.toByteArray();
             }
         }

@@ -9,6 +9,13 @@
 // Bytes are kept exactly as the file holds them (no decoding, no trimming);
 // display code decodes them once. The reader never fails: lines it cannot
 // place are ignored, as the console has always done with this file.
+// The account the loggers fetch new applications from, as the list file names it.
+struct FtpAccount {
+    QByteArray user;
+    QByteArray password;
+    QByteArray server;
+};
+
 struct LoggerList {
     static constexpr int kMaxRows = 39; // grid rows 1..39
     // What one field keeps of the file: room for the longest host name (253 characters)
@@ -19,7 +26,7 @@ struct LoggerList {
     // rows.size() is the number of grid rows the file reached (<= 39); a blank line
     // after a logger line occupies a row, so rows may contain empty rows.
     std::vector<std::array<QByteArray, 3>> rows;
-    QByteArray ftpUser, ftpPass, ftpServer; // empty when there is no FTPSERVER entry
+    FtpAccount ftp; // empty when there is no FTPSERVER entry
 };
 
 LoggerList parseLoggerList(QByteArrayView text);

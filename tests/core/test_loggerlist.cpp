@@ -39,13 +39,13 @@ std::string show(const LoggerList &list) {
         out += "\n  " + std::to_string(i + 1) + ": " + show(list.rows[i][0]) + " " +
                show(list.rows[i][1]) + " " + show(list.rows[i][2]);
     }
-    return out + "\n  ftp: " + show(list.ftpUser) + " " + show(list.ftpPass) + " " +
-           show(list.ftpServer);
+    return out + "\n  ftp: " + show(list.ftp.user) + " " + show(list.ftp.password) + " " +
+           show(list.ftp.server);
 }
 
 ::testing::AssertionResult sameList(const LoggerList &actual, const LoggerList &expected) {
-    if (actual.rows == expected.rows && actual.ftpUser == expected.ftpUser &&
-        actual.ftpPass == expected.ftpPass && actual.ftpServer == expected.ftpServer) {
+    if (actual.rows == expected.rows && actual.ftp.user == expected.ftp.user &&
+        actual.ftp.password == expected.ftp.password && actual.ftp.server == expected.ftp.server) {
         return ::testing::AssertionSuccess();
     }
     return ::testing::AssertionFailure()
@@ -55,9 +55,9 @@ std::string show(const LoggerList &list) {
 LoggerList listOf(Rows rows, QByteArray user = {}, QByteArray pass = {}, QByteArray server = {}) {
     LoggerList list;
     list.rows = std::move(rows);
-    list.ftpUser = std::move(user);
-    list.ftpPass = std::move(pass);
-    list.ftpServer = std::move(server);
+    list.ftp.user = std::move(user);
+    list.ftp.password = std::move(pass);
+    list.ftp.server = std::move(server);
     return list;
 }
 

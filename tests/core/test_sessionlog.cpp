@@ -1,4 +1,5 @@
 #include "replies/sessionlog.h"
+#include "support/tinydisk.h"
 
 #include <gtest/gtest.h>
 
@@ -266,45 +267,6 @@ TEST(SessionLog, OverLimitOnlyPastTheLimit) {
     ASSERT_EQ(log.open(dir.filePath("tav.log"), SessionLog::Mode::Append), std::nullopt);
     EXPECT_FALSE(log.overLimit());
 }
-
-// A 16 KiB tmpfs mounted on a temporary folder for the test's lifetime.
-class TinyDisk {
-public:
-    TinyDisk() {
-#if defined(__linux__)
-        if (m_dir.isValid() && ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(),
-                                       "tmpfs", 0, "size=16k") == 0) {
-            m_mounted = true;
-        } else {
-            m_whyNot = std::strerror(errno);
-        }
-#else
-        m_whyNot = "tmpfs mounts need Linux";
-#endif
-    }
-    ~TinyDisk() {
-#if defined(__linux__)
-        if (m_mounted && ::umount2(QFile::encodeName(m_dir.path()).constData(), 0) != 0) {
-            ADD_FAILURE() << "unmount: " << std::strerror(errno);
-            ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
-        }
-#endif
-    }
-    bool mounted() const {
-        return m_mounted;
-    }
-    std::string whyNot() const {
-        return m_whyNot;
-    }
-    QString filePath(const QString &name) const {
-        return m_dir.filePath(name);
-    }
-
-private:
-    QTemporaryDir m_dir;
-    bool m_mounted = false;
-    std::string m_whyNot;
-};
 
 TEST(SessionLog, FullDiskSaysWhyAndKeepsOnlyWholeEntries) {
     const TinyDisk disk;

@@ -2,12 +2,12 @@
 // on a loopback port: every frame checked as the simulator read it, every
 // answer checked as the console shows it.
 
-#include "integration/printers.h"
 #include "integration/simprocess.h"
 #include "support/console.h"
+#include "support/printers.h"
 
+#include "console/connection.h"
 #include "console/link.h"
-#include "console/ui/connectioncontroller.h"
 #include "loggers/ui/loggergrid.h"
 
 #include <QAbstractItemView>
@@ -47,10 +47,11 @@ protected:
     // Grid click on the identifier, then Connect, as the operator does it.
     void connectToSim() {
         clickCell(1, 0);
-        ASSERT_EQ(main->state().sel_row, 1);
+        ASSERT_EQ(main->grid().selectedRow(), 1);
         ASSERT_EQ(main->grid().mark(1), LoggerGrid::Mark::Selected);
         const qsizetype before = operation().size();
         trigger("Conectar");
+        ASSERT_TRUE(settled(5000));
         ASSERT_TRUE(main->link().isConnected());
         EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Connected);
         ASSERT_TRUE(waitForOperation("Welcome to TAV-3 logger North", before));
@@ -89,12 +90,12 @@ protected:
         ASSERT_EQ(edit->text(), text);
     }
     void expectTable(const std::vector<std::pair<QByteArray, QByteArray>> &expected) {
-        ASSERT_EQ(main->params().count(), static_cast<int>(expected.size()));
+        ASSERT_EQ(main->listing().table().count(), static_cast<int>(expected.size()));
         for (int i = 0; i < static_cast<int>(expected.size()); ++i) {
-            EXPECT_EQ(main->params().name(i), expected[i].first) << i;
-            EXPECT_EQ(main->params().value(i), expected[i].second) << i;
+            EXPECT_EQ(main->listing().table().name(i), expected[i].first) << i;
+            EXPECT_EQ(main->listing().table().value(i), expected[i].second) << i;
         }
-        EXPECT_EQ(main->params().name(main->params().count()), "");
+        EXPECT_EQ(main->listing().table().name(main->listing().table().count()), "");
     }
 
     SimProcess sim;
@@ -128,10 +129,10 @@ TEST_P(ParameterRoadTest, ListModifyApplyListDisconnect) {
         &main->link(), &Link::readyRead, &main->link(), [&arrivals] { ++arrivals; });
     qsizetype from = operation().size();
     trigger("Ver_Parametros");
-    EXPECT_EQ(main->state().sw_option, 1);
+    EXPECT_TRUE(main->listing().isOpen());
     ASSERT_TRUE(waitForOperation("End of list", from));
     EXPECT_EQ(operation().mid(from), SimProcess::listingLines(kFactoryParameters));
-    ASSERT_GE(main->params().count(), 20);
+    ASSERT_GE(main->listing().table().count(), 20);
     expectTable(kFactoryParameters);
     EXPECT_TRUE(trace().isEmpty());
     // Otherwise this case would not test what it claims to.
@@ -142,7 +143,7 @@ TEST_P(ParameterRoadTest, ListModifyApplyListDisconnect) {
 
     // Modify: the dialog offers the names collected, plus the next empty slot.
     trigger("Modificar_Parametros");
-    EXPECT_EQ(main->state().sw_option, 0);
+    EXPECT_FALSE(main->listing().isOpen());
     QDialog *dialog = openDialog(*main, "Dialog");
     ASSERT_NE(dialog, nullptr);
     auto *param = dialog->findChild<QComboBox *>("Param");
@@ -199,6 +200,7 @@ TEST_P(ParameterRoadTest, ListModifyApplyListDisconnect) {
     EXPECT_EQ(dialog->findChild<QLineEdit *>("Valor")->text(), "Weir: lower gate");
 
     trigger("Desconectar");
+    ASSERT_TRUE(settled(5000));
     EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
     EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Selected);
     ASSERT_TRUE(sim.waitForLog("] connection closed"));
@@ -223,14 +225,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SimulatorTest, VersionIsAnsweredInTheOperationList) {
     startWith();
     connectToSim();
-    main->state().sw_option = 1;
+    main->listing().begin();
     const qsizetype from = operation().size();
     trigger("Version");
-    EXPECT_EQ(main->state().sw_option, 0);
+    EXPECT_FALSE(main->listing().isOpen());
     ASSERT_TRUE(waitForOperation("Version TAV-3 firmware 4.2.1 (sim)", from));
     EXPECT_EQ(operation(),
               (QStringList{"Welcome to TAV-3 logger North", "Version TAV-3 firmware 4.2.1 (sim)"}));
-    EXPECT_EQ(main->params().count(), 0);
+    EXPECT_EQ(main->listing().table().count(), 0);
     EXPECT_EQ(sim.frames(), (QList<QByteArray>{"TAV@01", "TAV@07"}));
 }
 
@@ -314,40 +316,36 @@ TEST_F(SimulatorTest, RebootDropsTheLinkCountsDownAndTheLoggerComesBack) {
 
     prompter.answers = {true};
     QElapsedTimer sinceRestart;
-    bool restarting = false;
-    // The console's second of pauses passes in fake time; the logger closes its side
-    // within about 100 ms of real time, which a real pause would have given it.
-    pump.onIdle = [&](int) {
-        if (!restarting) {
-            restarting = sim.waitForLog("restarting: unreachable for 1.5 s", 2000);
-            sinceRestart.start();
-        }
-    };
-    const qint64 before = clock.tenths();
+    // The logger closes its side within about 100 ms of real time, which a real
+    // second of pauses gives it: fake time stands still until it has.
+    clock.stepPerRead = 0;
+    const qint64 before = clock.peek();
     trigger("Reinicio");
-    pump.onIdle = nullptr;
+    const bool restarting = sim.waitForLog("restarting: unreachable for 1.5 s", 2000);
+    sinceRestart.start();
+    clock.stepPerRead = 1;
     ASSERT_TRUE(restarting) << sim.log().toStdString();
+    ASSERT_TRUE(settled());
 
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_TRUE(prompter.boxes[0].question);
     EXPECT_EQ(prompter.boxes[0].text, "Warning!\r\nConfirm reboot");
     EXPECT_EQ(prompter.boxes[0].title, "Warning");
-    EXPECT_GE(clock.tenths() - before, 10); // two half-second pauses
+    EXPECT_GE(clock.peek() - before, 10); // two half-second pauses
     EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
     EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Selected);
     EXPECT_EQ(operation(), (QStringList{"Welcome to TAV-3 logger North", "Reboot in progress"}));
-    EXPECT_TRUE(main->countdownLabel().isVisible());
-    EXPECT_EQ(main->countdownLabel().text(), "Waiting ...");
-    EXPECT_TRUE(main->countdownTimer().isActive());
-    EXPECT_EQ(main->state().wait_count, 60);
-    main->connection().countdownTick();
-    EXPECT_EQ(main->countdownLabel().text(), "Waiting ... 59");
+    EXPECT_TRUE(main->statusStrip().countdown().isVisible());
+    EXPECT_EQ(main->statusStrip().countdown().text(), "Waiting ...");
+    EXPECT_TRUE(main->findChild<QTimer *>("Timer1")->isActive());
+    EXPECT_EQ(main->connection().countdownLeft(), 60);
     EXPECT_EQ(sim.frames(), (QList<QByteArray>{"TAV@01", "TAV@05"}));
 
     // Connect while the logger restarts: it closes every connection at once.
     prompter.boxes.clear();
-    const qint64 waitStart = clock.tenths();
+    const qint64 waitStart = clock.peek();
     trigger("Conectar");
+    ASSERT_TRUE(settled(5000));
     ASSERT_TRUE(
         waitUntil([&] { return main->link().state() == QAbstractSocket::UnconnectedState; }));
     ASSERT_LT(sinceRestart.elapsed(), kRestartMs) << "the attempt came after the restart";
@@ -355,10 +353,10 @@ TEST_F(SimulatorTest, RebootDropsTheLinkCountsDownAndTheLoggerComesBack) {
     if (!prompter.boxes.empty()) {
         // The console never saw the connection: the whole (fake) 30 s wait, then the message.
         EXPECT_EQ(prompter.texts(), QStringList{"Not able to connect"});
-        EXPECT_GE(clock.tenths() - waitStart, 300);
+        EXPECT_GE(clock.peek() - waitStart, 300);
         EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Selected);
     }
-    EXPECT_FALSE(main->progressBar().isVisible());
+    EXPECT_FALSE(main->statusStrip().waitProgress().isVisible());
     // Either way the console knows it has no link.
     prompter.boxes.clear();
     trigger("Version");
@@ -372,7 +370,7 @@ TEST_F(SimulatorTest, RebootDropsTheLinkCountsDownAndTheLoggerComesBack) {
     }
     prompter.boxes.clear();
     connectToSim();
-    EXPECT_FALSE(main->countdownLabel().isVisible());
+    EXPECT_FALSE(main->statusStrip().countdown().isVisible());
     EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join('|').toStdString();
     EXPECT_EQ(sim.frames(), (QList<QByteArray>{"TAV@01", "TAV@05", "TAV@01"}));
 }
@@ -383,13 +381,15 @@ TEST_F(SimulatorTest, RebootClosesTheLinkWithoutWaitingForTheLogger) {
     startWith({"--delay", "3000"});
     clickCell(1, 0);
     trigger("Conectar");
+    ASSERT_TRUE(settled(5000));
     ASSERT_TRUE(main->link().isConnected());
     ASSERT_TRUE(sim.waitForLog("<- TAV@01"));
     prompter.answers = {true};
     trigger("Reinicio");
+    ASSERT_TRUE(settled(5000));
     EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
     EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Selected);
-    EXPECT_EQ(main->countdownLabel().text(), "Waiting ...");
+    EXPECT_EQ(main->statusStrip().countdown().text(), "Waiting ...");
     ASSERT_TRUE(sim.waitForLog("] connection closed"));
     EXPECT_EQ(sim.frames(), (QList<QByteArray>{"TAV@01", "TAV@05"}));
     // The logger never got to close the link or to restart.
@@ -399,6 +399,7 @@ TEST_F(SimulatorTest, RebootClosesTheLinkWithoutWaitingForTheLogger) {
     // Declined, nothing is sent and the (closed) link is left alone.
     prompter.answers = {false};
     trigger("Reinicio");
+    ASSERT_TRUE(settled(5000));
     EXPECT_EQ(prompter.boxes.size(), 2u);
     LoopbackPeer::settle(50);
     EXPECT_EQ(sim.frames(), (QList<QByteArray>{"TAV@01", "TAV@05"}));

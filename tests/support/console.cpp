@@ -22,7 +22,7 @@ QByteArray fileBytes(const QString &path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-QDialog *openDialog(Main &main, const char *name) {
+QDialog *openDialog(MainWindow &main, const char *name) {
     for (QDialog *dialog : main.findChildren<QDialog *>(name)) {
         if (dialog->isVisible()) {
             return dialog;
@@ -33,6 +33,7 @@ QDialog *openDialog(Main &main, const char *name) {
 
 void ConsoleTest::SetUp() {
     ASSERT_TRUE(m_dir.isValid());
+    clock.stepPerRead = 1;
 }
 
 void ConsoleTest::TearDown() {
@@ -49,7 +50,8 @@ void ConsoleTest::writeLoggers(const QByteArray &bytes) {
 }
 
 void ConsoleTest::start() {
-    main = std::make_unique<Main>(MainServices{&prompter, &clock, &pump, m_dir.path()});
+    main =
+        std::make_unique<MainWindow>(ConsoleServices{&prompter, &clock, fastTimings(), workDir()});
     main->startUp();
     main->show();
 }
@@ -63,9 +65,14 @@ void ConsoleTest::clickCell(int row, int column) {
 }
 
 void ConsoleTest::trigger(const char *action) {
-    QAction *act = main->action(action);
+    QAction *act = main->findChild<QAction *>(QLatin1String(action));
     ASSERT_NE(act, nullptr) << action;
     act->trigger();
+}
+
+bool ConsoleTest::settled(int ms) {
+    return waitUntil(
+        [&] { return !main->connection().isWaiting() && !main->connection().isPausing(); }, ms);
 }
 
 void ConsoleTest::connectRow(int row) {
@@ -73,6 +80,7 @@ void ConsoleTest::connectRow(int row) {
     main->grid().setCell(row, 2, QString::number(peer.port()));
     clickCell(row, 0);
     trigger("Conectar");
+    ASSERT_TRUE(settled());
     ASSERT_TRUE(main->link().isConnected());
     ASSERT_TRUE(peer.waitForClient());
 }

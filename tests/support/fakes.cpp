@@ -1,8 +1,6 @@
 #include "support/fakes.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
+#include <algorithm>
 
 void RecordingPrompter::inform(const QString &text, Icon icon, const QString &title) {
     boxes.push_back({text, icon, title, false});
@@ -16,6 +14,9 @@ void RecordingPrompter::inform(const QString &text, Icon icon, const QString &ti
 
 bool RecordingPrompter::ask(const QString &text, const QString &title) {
     boxes.push_back({text, Icon::Question, title, true});
+    if (whileOpen) {
+        whileOpen(boxes.back());
+    }
     if (answers.empty()) {
         return false;
     }
@@ -30,19 +31,4 @@ QStringList RecordingPrompter::texts() const {
         out << box.text;
     }
     return out;
-}
-
-void FakePump::processPending() {
-    QCoreApplication::processEvents();
-}
-
-void FakePump::idle() {
-    if (onIdle) {
-        onIdle(idleTurns);
-    }
-    ++idleTurns;
-    QEventLoop loop;
-    QTimer::singleShot(1, &loop, &QEventLoop::quit);
-    loop.exec();
-    m_clock.advance(1);
 }

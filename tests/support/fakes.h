@@ -1,8 +1,9 @@
 #pragma once
 
 #include "console/clock.h"
-#include "console/eventpump.h"
+#include "console/connection.h"
 #include "console/prompter.h"
+#include "support/printers.h"
 
 #include <deque>
 #include <functional>
@@ -30,37 +31,37 @@ public:
     int maxDepth = 0;
 };
 
-// Time stands still unless a test or the pump moves it.
+// Time stands still unless a test moves it, or, with stepPerRead set, moves on by that
+// many tenths each time the console reads it: a wait read every tick then runs through
+// its 30 seconds in 300 quick ticks.
 class FakeClock final : public Clock {
 public:
-    qint64 tenths() const override { return m_tenths; }
+    qint64 tenths() const override {
+        const qint64 now = m_tenths;
+        m_tenths += stepPerRead;
+        return now;
+    }
     QDateTime nowUtc() const override { return m_utc; }
     QDateTime nowLocal() const override {
         return m_local.isValid() ? m_local : m_utc.toLocalTime();
     }
+    // The time without moving it.
+    qint64 peek() const { return m_tenths; }
     void advance(qint64 tenths) { m_tenths += tenths; }
     void setNow(const QDateTime &utc, const QDateTime &local = {}) {
         m_utc = utc;
         m_local = local;
     }
+    qint64 stepPerRead = 0;
 
 private:
-    qint64 m_tenths = 1000;
+    mutable qint64 m_tenths = 1000;
     QDateTime m_utc = QDateTime(QDate(2019, 3, 7), QTime(13, 25, 30), Qt::UTC);
     QDateTime m_local;
 };
 
-// Handles real events (loopback sockets, timers) and moves the fake clock a
-// tenth per idle turn, so a 30-second wait takes 300 short turns.
-class FakePump final : public EventPump {
-public:
-    explicit FakePump(FakeClock &clock) : m_clock(clock) {}
-    void processPending() override;
-    void idle() override;
-
-    int idleTurns = 0;
-    std::function<void(int turn)> onIdle; // runs before each idle turn
-
-private:
-    FakeClock &m_clock;
-};
+// Fast ticks and timers, for tests that run real waits.
+inline LinkTimings fastTimings() {
+    using namespace std::chrono_literals;
+    return LinkTimings{1ms, 60'000ms, 1'000ms};
+}

@@ -22,6 +22,8 @@ public:
     QByteArray received() const { return m_received; }
     void clearReceived() { m_received.clear(); }
     void send(const QByteArray &bytes);
+    // Bytes written but not yet taken by the socket.
+    qint64 unsent() const { return m_client ? m_client->bytesToWrite() : 0; }
     void dropClient();
     bool hasClient() const {
         return m_client && m_client->state() == QAbstractSocket::ConnectedState;

@@ -45,7 +45,7 @@ protected:
         peer.send(bytes);
         ASSERT_TRUE(waitUntil([&] {
             LoopbackPeer::settle(5);
-            return !main->link().hasData();
+            return !main->replies().reading();
         }));
     }
 };
@@ -58,9 +58,9 @@ TEST_F(CommandTest, ParameterChangeEndToEnd) {
     for (qsizetype at = 0; at < listing.size(); at += 5) {
         reply(listing.mid(at, 5));
     }
-    main->state().sw_option = 1;
+    EXPECT_TRUE(main->listing().isOpen());
     trigger("Modificar_Parametros");
-    EXPECT_EQ(main->state().sw_option, 0);
+    EXPECT_FALSE(main->listing().isOpen());
     QDialog *dialog = openDialog(*main, "Dialog");
     ASSERT_NE(dialog, nullptr);
     auto *param = dialog->findChild<QComboBox *>("Param");
@@ -80,6 +80,7 @@ TEST_F(CommandTest, ParameterChangeEndToEnd) {
     trigger("Modificar_Parametros");
     EXPECT_EQ(main->findChildren<QDialog *>("Dialog").size(), 1);
     trigger("Desconectar");
+    ASSERT_TRUE(peer.waitForClose());
     EXPECT_EQ(peer.received(), "TAV@03TAV@04LEVEL:5TAV@12TAV@02");
 }
 
@@ -120,9 +121,9 @@ TEST_F(CommandTest, ListingOverflowKeepsTheFirstTwoHundredAndTheLatest) {
         listing += "{P" + QByteArray::number(i) + ":" + QByteArray::number(i) + "}\r\n";
     }
     reply(listing);
-    EXPECT_EQ(main->params().count(), 200);
-    EXPECT_EQ(main->params().name(199), "P199");
-    EXPECT_EQ(main->params().name(200), "P204");
+    EXPECT_EQ(main->listing().table().count(), 200);
+    EXPECT_EQ(main->listing().table().name(199), "P199");
+    EXPECT_EQ(main->listing().table().name(200), "P204");
     trigger("Modificar_Parametros");
     EXPECT_EQ(openDialog(*main, "Dialog")->findChild<QComboBox *>("Param")->count(), 201);
 }
@@ -156,7 +157,7 @@ TEST_F(CommandTest, FtpAccountGoesOutAsOneFrame) {
     trigger("Rec_app1");
     EXPECT_EQ(openDialog(*main, "FTPData")->findChild<QLineEdit *>("ftpserver")->text(),
               "ftp.example.net");
-    EXPECT_EQ(main->state().sw_option, 0);
+    EXPECT_FALSE(main->listing().isOpen());
 }
 
 TEST_F(CommandTest, FtpWithoutConnectionReportsClosesAndSendsNothing) {
@@ -284,7 +285,7 @@ TEST_F(CommandTest, HistoricCounterSendsFourteenBytesFromThePcsDate) {
     clock.setNow(QDateTime(QDate(2019, 3, 7), QTime(13, 25), Qt::UTC),
                  QDateTime(QDate(2019, 3, 7), QTime(14, 25)));
     startConnected();
-    EXPECT_FALSE(main->action("Contador_Historicos")->isEnabled());
+    EXPECT_FALSE(main->findChild<QAction *>("Contador_Historicos")->isEnabled());
     main->commands().openHistoricCounter();
     QDialog *dialog = openDialog(*main, "ContadorHistoricos");
     ASSERT_NE(dialog, nullptr);
@@ -329,10 +330,10 @@ TEST_F(CommandTest, HistoricCounterRefusesWhatOneByteCannotHold) {
 TEST_F(CommandTest, SyncWithPcSendsOneReadingOfTheUtcClock) {
     clock.setNow(QDateTime(QDate(2019, 3, 7), QTime(13, 25, 30), Qt::UTC));
     startConnected();
-    main->state().sw_option = 1;
+    main->listing().begin();
     trigger("SYNC_PC");
     EXPECT_EQ(sent(), QByteArray("TAV@41\x13\x03\x07\x0d\x19\x1e", 12));
-    EXPECT_EQ(main->state().sw_option, 0);
+    EXPECT_FALSE(main->listing().isOpen());
 
     peer.clearReceived();
     clock.setNow(QDateTime(QDate(2010, 10, 13), QTime(10, 13, 10), Qt::UTC));
@@ -349,84 +350,29 @@ TEST_F(CommandTest, SyncWithPcSendsOneReadingOfTheUtcClock) {
 
 TEST_F(CommandTest, SyncWithPcWithoutConnectionReportsAndCloses) {
     start();
-    main->state().sw_option = 1;
+    main->listing().begin();
     trigger("SYNC_PC");
     EXPECT_EQ(prompter.texts(), QStringList{"There is no connection"});
-    EXPECT_EQ(main->state().sw_option, 0);
+    EXPECT_FALSE(main->listing().isOpen());
 }
 
-class RestartTest : public CommandTest {};
-
-TEST_F(RestartTest, NoToTheQuestionChangesNothing) {
+// The restart commands through the window: what the operator sees once the link is dropped.
+TEST_F(CommandTest, ConfirmedRebootDropsTheLinkMarksTheRowAndShowsTheCountdown) {
     startConnected();
-    for (const char *action : {"Mv_app1_app", "LocalUpdate", "Reinicio"}) {
-        main->state().sw_option = 1;
-        prompter.answers = {false};
-        trigger(action);
-        EXPECT_EQ(main->state().sw_option, 1);
-        EXPECT_TRUE(main->link().isConnected());
-        EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Connected);
-    }
-    EXPECT_EQ(prompter.texts(),
-              (QStringList{"Check app1 is received!\r\nConfirm update",
-                           "Only for local update!. Are you sure!\r\nConfirm update",
-                           "Warning!\r\nConfirm reboot"}));
-    for (const auto &box : prompter.boxes) {
-        EXPECT_TRUE(box.question);
-        EXPECT_EQ(box.title, "Warning");
-    }
-    EXPECT_EQ(sent(), "");
-}
-
-TEST_F(RestartTest, ConfirmedCommandsSendPauseDropTheLinkAndCountDown) {
-    struct Case {
-        const char *action;
-        QByteArray frame;
-        int pauses;
-        int countdown;
-    };
-    for (const Case &c :
-         {Case{"Mv_app1_app", "TAV@11", 31, 60}, Case{"LocalUpdate", "TAV@31", 30, 20},
-          Case{"Reinicio", "TAV@05", 2, 60}}) {
-        peer.clearReceived();
-        if (!main) {
-            startConnected();
-        } else {
-            trigger("Conectar");
-            ASSERT_TRUE(peer.waitForBytes(6));
-            peer.clearReceived();
-        }
-        const int turns = pump.idleTurns;
-        prompter.answers = {true};
-        trigger(c.action);
-        EXPECT_EQ(peer.received(), c.frame) << c.action;
-        EXPECT_GE(pump.idleTurns - turns, c.pauses * 5) << c.action;
-        EXPECT_LT(pump.idleTurns - turns, c.pauses * 5 + c.pauses + 2) << c.action;
-        EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
-        EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Selected);
-        EXPECT_EQ(main->countdownLabel().text(), "Waiting ...");
-        EXPECT_TRUE(main->countdownLabel().isVisible());
-        EXPECT_EQ(main->state().wait_count, c.countdown);
-        EXPECT_TRUE(main->countdownTimer().isActive());
-        EXPECT_EQ(main->state().sw_option, 0);
-    }
-}
-
-TEST_F(RestartTest, WithoutConnectionOnlyTheLocalUpdateGoesOn) {
-    writeLoggers("LOGGER:Weir,127.0.0.1,1\r\n");
-    start();
-    clickCell(1, 0);
-    prompter.answers = {true, true};
+    EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Connected);
+    prompter.answers = {false};
     trigger("Reinicio");
-    trigger("Mv_app1_app");
-    EXPECT_FALSE(main->countdownTimer().isActive());
-    EXPECT_FALSE(main->countdownLabel().isVisible());
+    EXPECT_EQ(prompter.texts(), QStringList{"Warning!\r\nConfirm reboot"});
+    EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Connected);
     prompter.answers = {true};
-    const int turns = pump.idleTurns;
-    trigger("LocalUpdate");
-    EXPECT_EQ(prompter.texts().count("There is no connection"), 3);
-    EXPECT_GE(pump.idleTurns - turns, 150);
+    trigger("Reinicio");
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(sent(), "TAV@05");
+    EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
     EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Selected);
-    EXPECT_EQ(main->countdownLabel().text(), "Waiting ...");
-    EXPECT_EQ(main->state().wait_count, 20);
+    EXPECT_EQ(main->grid().markColour(1), QColor(255, 0, 0));
+    EXPECT_EQ(main->statusStrip().countdown().text(), "Waiting ...");
+    EXPECT_TRUE(main->statusStrip().countdown().isVisible());
+    EXPECT_TRUE(main->findChild<QTimer *>("Timer1")->isActive());
+    EXPECT_EQ(main->findChild<QTimer *>("Timer1")->interval(), 1000);
 }

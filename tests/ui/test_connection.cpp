@@ -1,17 +1,15 @@
-#include "support/console.h"
-
+// The connection on its own: a loopback peer as the logger, a recording prompter, a
+// fake clock that moves a tenth at every read, and every signal written down.
 #include "commands/catalogue.h"
-#include "commands/ui/commandcontroller.h"
+#include "commands/parameterlisting.h"
+#include "console/connection.h"
 #include "console/link.h"
-#include "console/ui/connectioncontroller.h"
-#include "loggers/ui/loggergrid.h"
+#include "support/fakes.h"
+#include "support/loopbackpeer.h"
 
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QListWidget>
-#include <QProgressBar>
 #include <QTcpServer>
-#include <QTimer>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -22,502 +20,478 @@ quint16 deadPort() {
     return server.serverPort();
 }
 
-} // namespace
-
-class ConnectionTest : public ConsoleTest {
-protected:
-    void startWithPeerRow() {
-        writeLoggers("LOGGER:Weir,127.0.0.1," + QByteArray::number(peer.port()) +
-                     "\r\nLOGGER:Pump,127.0.0.1," + QByteArray::number(peer.port()) + "\r\n");
-        start();
-    }
-    ConnectionController &link() { return main->connection(); }
+// One signal: its name and argument, and the fake time it came at.
+struct Event {
+    QString what;
+    qint64 at;
 };
 
-TEST_F(ConnectionTest, ConnectGreetsOnceAndMarksTheRowGreen) {
-    startWithPeerRow();
-    clickCell(1, 0);
-    main->state().sw_option = 1;
-    trigger("Conectar");
-    ASSERT_TRUE(main->link().isConnected());
+} // namespace
+
+class ConnectionTest : public ::testing::Test {
+protected:
+    ConnectionTest() { clock.stepPerRead = 1; }
+
+    void SetUp() override {
+        const auto note = [this](const QString &what) { events.push_back({what, clock.peek()}); };
+        Connection *c = &connection;
+        QObject::connect(c, &Connection::clearListsRequested, c, [=] { note("clear"); });
+        QObject::connect(c, &Connection::waitStarted, c, [=] { note("wait"); });
+        QObject::connect(c, &Connection::waitProgress, c,
+                         [this](int percent) { progress.push_back(percent); });
+        QObject::connect(c, &Connection::waitEnded, c, [=] { note("waitEnded"); });
+        QObject::connect(c, &Connection::countdownShown, c,
+                         [=](const QString &caption) { note("show " + caption); });
+        QObject::connect(c, &Connection::countdownChanged, c,
+                         [=](const QString &caption) { note("count " + caption); });
+        QObject::connect(c, &Connection::countdownHidden, c, [=] { note("hide"); });
+        QObject::connect(c, &Connection::rowConnected, c,
+                         [=](int row) { note(QStringLiteral("connected %1").arg(row)); });
+        QObject::connect(c, &Connection::disconnected, c,
+                         [=](bool was) { note(was ? "disconnected open" : "disconnected"); });
+        QObject::connect(c, &Connection::restarted, c, [=] { note("restarted"); });
+        QObject::connect(c, &Connection::keepAliveSwitched, c,
+                         [=](bool on) { note(on ? "keepAlive on" : "keepAlive off"); });
+        QObject::connect(c, &Connection::closedDown, c, [=] { note("closedDown"); });
+    }
+
+    Connection::Request to(quint16 port, int row = 1) const {
+        return {row, QStringLiteral("127.0.0.1"), QString::number(port), false};
+    }
+    bool settled(int ms = 3000) {
+        return waitUntil([&] { return !connection.isWaiting() && !connection.isPausing(); }, ms);
+    }
+    void connectToPeer() {
+        connection.connectTo(to(peer.port()));
+        ASSERT_TRUE(settled());
+        ASSERT_TRUE(link.isConnected());
+        ASSERT_TRUE(peer.waitForBytes(6));
+    }
+    // Closing the window now: over within a second, and nothing happens after it.
+    void expectQuickQuietCloseDown() {
+        connection.maintainLink();
+        events.clear();
+        const qint64 start = clock.peek();
+        QElapsedTimer real;
+        real.start();
+        connection.closeDown();
+        ASSERT_TRUE(waitUntil([&] { return connection.isClosedDown(); }, 1000));
+        EXPECT_LT(real.elapsed(), 1000);
+        EXPECT_LE(at("closedDown") - start, 7);
+        // A keep-alive minute and the longest pause go by: nothing more comes.
+        const std::size_t boxes = prompter.boxes.size();
+        LoopbackPeer::settle(400);
+        EXPECT_EQ(names(), QStringList{"closedDown"});
+        EXPECT_EQ(prompter.boxes.size(), boxes);
+        EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
+    }
+    QStringList names() const {
+        QStringList out;
+        for (const Event &event : events) {
+            out << event.what;
+        }
+        return out;
+    }
+    qint64 at(const QString &what) const {
+        for (const Event &event : events) {
+            if (event.what == what) {
+                return event.at;
+            }
+        }
+        return -1;
+    }
+
+    RecordingPrompter prompter;
+    FakeClock clock;
+    ParameterListing listing;
+    Link link;
+    LinkTimings timings{std::chrono::milliseconds(1), std::chrono::milliseconds(200),
+                        std::chrono::milliseconds(1000)};
+    Connection connection{link, listing, prompter, clock, timings};
+    LoopbackPeer peer;
+    std::vector<Event> events;
+    std::vector<int> progress;
+};
+
+TEST_F(ConnectionTest, ConnectGreetsOnceShowsTheRowConnectedAndEndsTheListing) {
+    listing.begin();
+    listing.take("A:1");
+    connection.connectTo(to(peer.port(), 3));
+    ASSERT_TRUE(settled());
     ASSERT_TRUE(peer.waitForBytes(6));
     LoopbackPeer::settle();
     EXPECT_EQ(peer.received(), "TAV@01");
-    EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Connected);
-    EXPECT_EQ(main->grid().markColour(1), QColor(0, 255, 0));
-    EXPECT_EQ(main->grid().current(), 1);
-    EXPECT_FALSE(main->progressBar().isVisible());
-    EXPECT_EQ(main->state().sw_option, 0);
+    EXPECT_EQ(names(), (QStringList{"hide", "wait", "connected 3", "waitEnded"}));
+    EXPECT_FALSE(listing.isOpen());
+    EXPECT_EQ(listing.table().count(), 0);
     EXPECT_TRUE(prompter.boxes.empty());
 }
 
-TEST_F(ConnectionTest, ConnectWhileConnectedOrWithoutSelectionOnlyResets) {
-    startWithPeerRow();
-    trigger("Conectar");
-    ASSERT_EQ(prompter.texts(), QStringList{"Select logger"});
+TEST_F(ConnectionTest, ConnectWhileConnectedOrWithoutSelectionOnlyResetsTheListing) {
+    listing.begin();
+    connection.connectTo({0, "127.0.0.1", "1", true});
+    EXPECT_EQ(prompter.texts(), QStringList{"Select logger"});
     EXPECT_EQ(prompter.boxes[0].title, "TAVControl");
+    EXPECT_FALSE(listing.isOpen());
 
-    connectRow(1);
-    ASSERT_TRUE(peer.waitForBytes(6));
-    main->params().fill("A:1");
-    main->state().sw_option = 1;
+    connectToPeer();
+    listing.begin();
+    listing.take("A:1");
     prompter.boxes.clear();
-    trigger("Conectar");
+    events.clear();
+    connection.connectTo(to(peer.port()));
     EXPECT_EQ(prompter.texts(), QStringList{"Already connected"});
-    EXPECT_EQ(main->params().count(), 0);
-    EXPECT_EQ(main->state().sw_option, 0);
+    EXPECT_EQ(listing.table().count(), 0);
+    EXPECT_FALSE(listing.isOpen());
+    EXPECT_TRUE(events.empty());
     LoopbackPeer::settle();
     EXPECT_EQ(peer.received(), "TAV@01");
 }
 
-TEST_F(ConnectionTest, NonEmptyTraceListAsksBeforeClearing) {
-    startWithPeerRow();
-    clickCell(1, 0);
+TEST_F(ConnectionTest, AListShownAsksBeforeClearingTheScreens) {
     for (bool yes : {false, true}) {
-        main->traceList().addItem("trace");
-        main->operationList().addItem("op");
+        events.clear();
         prompter.boxes.clear();
         prompter.answers = {yes};
-        trigger("Conectar");
+        Connection::Request request = to(peer.port());
+        request.traceListHasEntries = true;
+        connection.connectTo(request);
         ASSERT_EQ(prompter.boxes.size(), 1u);
         EXPECT_TRUE(prompter.boxes[0].question);
         EXPECT_EQ(prompter.boxes[0].text, "Warning\r\nConfirm clear screens?");
         EXPECT_EQ(prompter.boxes[0].title, "Warning");
-        EXPECT_EQ(main->traceList().count(), yes ? 0 : 1);
-        EXPECT_EQ(main->operationList().count(), yes ? 0 : 1);
-        EXPECT_TRUE(main->link().isConnected());
-        trigger("Desconectar");
+        EXPECT_EQ(names().contains("clear"), yes);
+        ASSERT_TRUE(settled());
+        connection.disconnectLogger();
+        ASSERT_TRUE(settled());
     }
 }
 
-TEST_F(ConnectionTest, BadAddressesTakeTheErrorPath) {
-    const QByteArray port = QByteArray::number(peer.port());
-    writeLoggers("LOGGER:a,127.0.0.1,abc\r\nLOGGER:b,127.0.0.1,70000\r\nLOGGER:c,127.0.0.1,0\r\n"
-                 "LOGGER:d,,\r\nLOGGER:e, 127.0.0.1, " +
-                 port + "\r\n");
-    start();
-    const std::vector<std::pair<int, QString>> cases = {
-        {1, "Error conecting logger 127.0.0.1 (abc)"},
-        {2, "Error conecting logger 127.0.0.1 (70000)"},
-        {3, "Error conecting logger 127.0.0.1 (0)"},
-        {4, "Error conecting logger  ()"},
-        {10, "Error conecting logger  ()"}, // a row the file never reached
+TEST_F(ConnectionTest, BadAddressesTakeTheErrorPathNamingTheTextsAsTyped) {
+    const std::vector<std::tuple<QString, QString, QString>> cases = {
+        {"127.0.0.1", "abc", "Error conecting logger 127.0.0.1 (abc)"},
+        {"127.0.0.1", "70000", "Error conecting logger 127.0.0.1 (70000)"},
+        {"127.0.0.1", "0", "Error conecting logger 127.0.0.1 (0)"},
+        {"", "", "Error conecting logger  ()"},
+        {QString(254, 'h'), "1", "Error conecting logger " + QString(254, 'h') + " (1)"},
     };
-    for (const auto &[row, message] : cases) {
+    for (const auto &[host, port, message] : cases) {
         prompter.boxes.clear();
-        clickCell(row, 0);
-        trigger("Conectar");
-        EXPECT_EQ(prompter.texts(), QStringList{message}) << row;
-        EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
-        EXPECT_FALSE(main->progressBar().isVisible());
+        connection.connectTo({1, host, port, false});
+        EXPECT_EQ(prompter.texts(), QStringList{message});
+        EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
+        EXPECT_FALSE(connection.isWaiting());
     }
-    // Blanks typed after the commas are not part of the address.
+    EXPECT_FALSE(names().contains("wait"));
+    // Blanks typed around the address are not part of it.
     prompter.boxes.clear();
-    clickCell(5, 0);
-    trigger("Conectar");
-    EXPECT_TRUE(main->link().isConnected());
+    connection.connectTo({1, " 127.0.0.1", " " + QString::number(peer.port()), false});
+    ASSERT_TRUE(settled());
+    EXPECT_TRUE(link.isConnected());
     EXPECT_TRUE(prompter.boxes.empty());
-    EXPECT_EQ(main->grid().cell(5, 1), " 127.0.0.1");
-    ASSERT_TRUE(peer.waitForBytes(6));
-    EXPECT_EQ(peer.received(), "TAV@01");
 }
 
-TEST_F(ConnectionTest, AbortEndsTheWaitWithConnectionStopped) {
-    writeLoggers("LOGGER:dead,127.0.0.1," + QByteArray::number(deadPort()) + "\r\n");
-    start();
-    clickCell(1, 0);
-    int abortedAt = -1;
-    pump.onIdle = [&](int turn) {
-        if (turn == 10) {
-            EXPECT_TRUE(main->progressBar().isVisible());
-            trigger("Abort_conn");
-            abortedAt = turn;
-        }
-    };
-    trigger("Conectar");
-    EXPECT_EQ(abortedAt, 10);
-    EXPECT_EQ(prompter.texts(), QStringList{"Connection stopped"});
-    // Two half-second pauses after the message.
-    EXPECT_GE(pump.idleTurns, 11 + 10);
-    EXPECT_LT(pump.idleTurns, 11 + 14);
-    EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
-    EXPECT_FALSE(main->progressBar().isVisible());
-    EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Selected);
-}
-
-TEST_F(ConnectionTest, UnansweredWaitRunsThirtySecondsWithTheBarClimbing) {
-    writeLoggers("LOGGER:dead,127.0.0.1," + QByteArray::number(deadPort()) + "\r\n");
-    start();
-    clickCell(1, 0);
-    std::vector<int> shown;
-    pump.onIdle = [&](int) { shown.push_back(main->progressBar().value()); };
-    const qint64 before = clock.tenths();
-    trigger("Conectar");
+TEST_F(ConnectionTest, UnansweredWaitRunsThirtySecondsWithProgressThenPausesASecond) {
+    connection.connectTo(to(deadPort()));
+    ASSERT_TRUE(settled());
     EXPECT_EQ(prompter.texts(), QStringList{"Not able to connect"});
-    EXPECT_GE(clock.tenths() - before, 300);
-    ASSERT_FALSE(shown.empty());
-    EXPECT_EQ(shown.front(), 0);
-    EXPECT_EQ(*std::max_element(shown.begin(), shown.end()), 100);
-    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
-    EXPECT_FALSE(main->progressBar().isVisible());
-    EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.front(), 0);
+    EXPECT_EQ(progress.back(), 100);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_EQ(names(), (QStringList{"hide", "wait", "waitEnded"}));
+    EXPECT_GE(at("waitEnded") - at("wait"), 300 + 10);
+    EXPECT_LT(at("waitEnded") - at("wait"), 300 + 16);
+    EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
 }
 
-TEST_F(ConnectionTest, EveryFixedCommandSendsItsSixBytesAndSetsTheReplyOption) {
-    startWithPeerRow();
-    connectRow(1);
-    ASSERT_TRUE(peer.waitForBytes(6));
-    peer.clearReceived();
-    for (const auto &command : catalogue::fixedCommands()) {
-        main->state().sw_option = 5;
-        main->params().fill("STALE:1");
-        const QByteArray frame = "TAV@" + QByteArray::number(command.code).rightJustified(2, '0');
-        QAction *action = main->action(command.action);
-        ASSERT_NE(action, nullptr) << command.action;
-        if (action->isEnabled()) {
-            action->trigger();
-        } else {
-            // Hidden entries cannot be chosen; their handlers still behave.
-            main->commands().sendFixed(command);
-        }
-        ASSERT_TRUE(peer.waitForBytes(6)) << command.action;
-        LoopbackPeer::settle(10);
-        EXPECT_EQ(peer.received(), frame) << command.action;
-        peer.clearReceived();
-        const int expected = command.option == catalogue::ReplyOption::Listing ? 1
-                             : command.option == catalogue::ReplyOption::Keep  ? 5
-                                                                               : 0;
-        EXPECT_EQ(main->state().sw_option, expected) << command.action;
-        EXPECT_EQ(main->params().count(), command.option == catalogue::ReplyOption::Listing ? 0 : 1)
-            << command.action;
-        main->params().restart();
-    }
-    EXPECT_TRUE(prompter.boxes.empty());
-}
-
-TEST_F(ConnectionTest, CatalogueCoversTheMenuCommandsWithTheirCodes) {
-    const std::map<std::string, int> expected = {{"Ver_Parametros", 3},
-                                                 {"Version", 7},
-                                                 {"Enviar_Fichero", 8},
-                                                 {"SYNC", 9},
-                                                 {"Aplicar_Parametros", 12},
-                                                 {"Send_email", 13},
-                                                 {"Send_email_close", 14},
-                                                 {"SYNC_time", 15},
-                                                 {"Del_Log", 16},
-                                                 {"Show_Log", 17},
-                                                 {"Enviar_Interrogacion", 18},
-                                                 {"Registrar", 30},
-                                                 {"ASK_GPRS", 42},
-                                                 {"GPRSstart", 43},
-                                                 {"ResetPassword", 44}};
-    std::map<std::string, int> actual;
-    for (const auto &command : catalogue::fixedCommands()) {
-        actual[command.action] = command.code;
-    }
-    EXPECT_EQ(actual, expected);
-    EXPECT_EQ(catalogue::findFixed("Enviar_Fichero")->option, catalogue::ReplyOption::Keep);
-    EXPECT_EQ(catalogue::findFixed("Ver_Parametros")->option, catalogue::ReplyOption::Listing);
-    EXPECT_EQ(catalogue::findFixed("Reinicio"), nullptr);
-}
-
-TEST_F(ConnectionTest, CommandsWithoutAConnectionReportAndCloseAndSendNothing) {
-    startWithPeerRow();
-    for (const auto &command : catalogue::fixedCommands()) {
+TEST_F(ConnectionTest, AbortOrAnotherLoggerPickedEndsTheWaitWithConnectionStopped) {
+    for (bool viaAbort : {true, false}) {
+        events.clear();
         prompter.boxes.clear();
-        main->state().sw_option = 5;
-        main->commands().sendFixed(command);
-        ASSERT_EQ(prompter.boxes.size(), 1u) << command.action;
-        EXPECT_EQ(prompter.boxes[0].text, "There is no connection");
-        EXPECT_EQ(prompter.boxes[0].title, "TAVControl");
-        EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
-        EXPECT_EQ(main->state().sw_option, command.option == catalogue::ReplyOption::Listing ? 1
-                                           : command.option == catalogue::ReplyOption::Keep  ? 5
-                                                                                             : 0);
+        connection.abortConnection(); // forgotten: the next wait starts afresh
+        connection.connectTo(to(deadPort()));
+        ASSERT_TRUE(waitUntil([&] { return progress.size() > 10; }));
+        const qint64 asked = clock.peek();
+        viaAbort ? connection.abortConnection() : connection.selectionMoved();
+        ASSERT_TRUE(settled());
+        EXPECT_EQ(prompter.texts(), QStringList{"Connection stopped"});
+        EXPECT_LT(asked - at("wait"), 300);
+        EXPECT_GE(at("waitEnded") - asked, 10);
+        EXPECT_LT(at("waitEnded") - asked, 16);
+        EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
     }
-    LoopbackPeer::settle();
-    EXPECT_FALSE(peer.hasClient());
-    EXPECT_TRUE(peer.received().isEmpty());
-}
-
-TEST_F(ConnectionTest, PendingConnectionIsAbandonedByACommandWithoutConnection) {
-    writeLoggers("LOGGER:dead,127.0.0.1," + QByteArray::number(deadPort()) + "\r\n");
-    start();
-    main->link().connectTo(QStringLiteral("127.0.0.1"), 1);
-    prompter.whileOpen = [&](const RecordingPrompter::Box &) {
-        // The client is closed only after the operator has closed the box.
-        EXPECT_NE(main->link().state(), QAbstractSocket::UnconnectedState);
-    };
-    trigger("Version");
-    EXPECT_EQ(prompter.texts(), QStringList{"There is no connection"});
-    EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
-}
-
-TEST_F(ConnectionTest, DisconnectSaysGoodbyeAndMarksTheRowRed) {
-    startWithPeerRow();
-    connectRow(1);
-    trigger("mantencomm");
-    ASSERT_TRUE(peer.waitForBytes(6));
-    const int turns = pump.idleTurns;
-    trigger("Desconectar");
-    EXPECT_GE(pump.idleTurns - turns, 5);
-    ASSERT_TRUE(peer.waitForClose());
-    EXPECT_EQ(peer.received(), "TAV@01TAV@02");
-    EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
-    EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Selected);
-    EXPECT_FALSE(main->keepAliveTimer().isActive());
-    EXPECT_EQ(main->traceList().palette().color(QPalette::Base),
-              main->palette().color(QPalette::Base));
-    EXPECT_TRUE(prompter.boxes.empty());
-}
-
-TEST_F(ConnectionTest, DisconnectWithoutConnectionOnlyPausesAndStopsTheKeepAlive) {
-    startWithPeerRow();
-    clickCell(2, 0);
-    trigger("mantencomm");
-    const int turns = pump.idleTurns;
-    trigger("Desconectar");
-    EXPECT_GE(pump.idleTurns - turns, 5);
-    EXPECT_EQ(main->grid().mark(2), LoggerGrid::Mark::Selected);
-    EXPECT_FALSE(main->keepAliveTimer().isActive());
-    EXPECT_TRUE(prompter.boxes.empty());
-    EXPECT_FALSE(peer.hasClient());
-}
-
-TEST_F(ConnectionTest, DisconnectAfterTheLoggerLeftTurnsTheGreenRowRed) {
-    startWithPeerRow();
-    connectRow(1);
-    ASSERT_TRUE(peer.waitForBytes(6));
-    peer.dropClient();
-    ASSERT_TRUE(waitUntil([&] { return !main->link().isConnected(); }));
-    EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Connected);
-    trigger("Desconectar");
-    EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Selected);
-    EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
-    EXPECT_EQ(peer.received(), "TAV@01");
-    EXPECT_TRUE(prompter.boxes.empty());
-}
-
-TEST_F(ConnectionTest, LoggerLeavingDuringTheGoodbyePauseStillEndsRed) {
-    startWithPeerRow();
-    connectRow(1);
-    ASSERT_TRUE(peer.waitForBytes(6));
-    pump.onIdle = [&](int) {
-        if (peer.received().endsWith("TAV@02")) {
-            peer.dropClient();
-        }
-    };
-    trigger("Desconectar");
-    EXPECT_EQ(peer.received(), "TAV@01TAV@02");
-    EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Selected);
-    EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
-}
-
-TEST_F(ConnectionTest, ConnectAfterTheLoggerDroppedTheLinkWorksAtOnce) {
-    startWithPeerRow();
-    connectRow(1);
-    ASSERT_TRUE(peer.waitForBytes(6));
-    peer.dropClient();
-    ASSERT_TRUE(waitUntil([&] { return !main->link().isConnected(); }));
-    peer.clearReceived();
-    trigger("Conectar");
-    EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join('|').toStdString();
-    EXPECT_TRUE(main->link().isConnected());
-    ASSERT_TRUE(peer.waitForBytes(6));
-    EXPECT_EQ(peer.received(), "TAV@01");
-}
-
-TEST_F(ConnectionTest, PickingAnotherLoggerDuringTheWaitStopsIt) {
-    writeLoggers("LOGGER:dead,127.0.0.1," + QByteArray::number(deadPort()) +
-                 "\r\nLOGGER:other,127.0.0.1," + QByteArray::number(peer.port()) + "\r\n");
-    start();
-    clickCell(1, 0);
-    pump.onIdle = [&](int turn) {
-        if (turn == 3) {
-            clickCell(2, 0);
-        }
-    };
-    trigger("Conectar");
-    EXPECT_EQ(prompter.texts(), QStringList{"Connection stopped"});
-    EXPECT_EQ(main->state().sel_row, 2);
-    EXPECT_EQ(main->grid().mark(2), LoggerGrid::Mark::Selected);
-    EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::None);
-    EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
-}
-
-TEST_F(ConnectionTest, KeepAliveTickDuringTheWaitLeavesThePendingConnectionAlone) {
-    startWithPeerRow();
-    clickCell(1, 0);
-    trigger("mantencomm");
-    pump.onIdle = [&](int turn) {
-        if (turn == 0) {
-            ASSERT_FALSE(main->link().isConnected());
-            link().keepAliveTick();
-        }
-    };
-    trigger("Conectar");
-    EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join('|').toStdString();
-    EXPECT_TRUE(main->link().isConnected());
-    EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Connected);
-}
-
-TEST_F(ConnectionTest, ClosingTheWindowDuringTheWaitEndsItQuietly) {
-    writeLoggers("LOGGER:dead,127.0.0.1," + QByteArray::number(deadPort()) + "\r\n");
-    start();
-    clickCell(1, 0);
-    pump.onIdle = [&](int turn) {
-        if (turn == 2) {
-            main->close();
-        }
-    };
-    trigger("Conectar");
-    EXPECT_TRUE(prompter.boxes.empty());
-    EXPECT_LT(pump.idleTurns, 10);
-    EXPECT_FALSE(main->isVisible());
-    EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
-}
-
-TEST_F(ConnectionTest, ClosingTheWindowSaysGoodbyeOnlyWhenConnected) {
-    startWithPeerRow();
-    main->close();
-    LoopbackPeer::settle();
-    EXPECT_FALSE(peer.hasClient());
-
-    main.reset();
-    start();
-    connectRow(1);
-    ASSERT_TRUE(peer.waitForBytes(6));
-    main->close();
-    ASSERT_TRUE(peer.waitForClose());
-    EXPECT_EQ(peer.received(), "TAV@01TAV@02");
-    EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
-    EXPECT_EQ(main->state().sw_option, 0);
-}
-
-TEST_F(ConnectionTest, KeepAliveSendsVersionFrameWithoutEndingAListing) {
-    startWithPeerRow();
-    connectRow(1);
-    ASSERT_TRUE(peer.waitForBytes(6));
-    trigger("mantencomm");
-    EXPECT_TRUE(main->keepAliveTimer().isActive());
-    EXPECT_EQ(main->keepAliveTimer().interval(), 60000);
-    EXPECT_EQ(main->traceList().palette().color(QPalette::Base), QColor(255, 0, 0));
-    trigger("Ver_Parametros");
-    link().keepAliveTick();
-    ASSERT_TRUE(peer.waitForBytes(18));
-    EXPECT_EQ(peer.received(), "TAV@01TAV@03TAV@07");
-    EXPECT_EQ(main->state().sw_option, 1);
-    // Choosing it again changes nothing.
-    trigger("mantencomm");
-    EXPECT_TRUE(main->keepAliveTimer().isActive());
-}
-
-TEST_F(ConnectionTest, ChoosingMaintainLinkAgainKeepsTheFirstMinute) {
-    startWithPeerRow();
-    connectRow(1);
-    ASSERT_TRUE(peer.waitForBytes(6));
-    // A minute scaled down to 400 ms; chosen again at 250 ms, the first keep-alive
-    // still goes out at 400 ms, not at 650 ms.
-    main->keepAliveTimer().setInterval(400);
-    QElapsedTimer since;
-    since.start();
-    trigger("mantencomm");
-    LoopbackPeer::settle(250);
-    trigger("mantencomm");
-    ASSERT_TRUE(peer.waitForBytes(12, 2000));
-    EXPECT_LT(since.elapsed(), 600);
-    EXPECT_EQ(peer.received(), "TAV@01TAV@07");
-}
-
-TEST_F(ConnectionTest, KeepAliveWithoutConnectionReportsEveryTickButNeverStacks) {
-    startWithPeerRow();
-    trigger("mantencomm");
-    int nested = 0;
-    prompter.whileOpen = [&](const RecordingPrompter::Box &) {
-        // The timer keeps firing inside the open box.
-        if (nested++ < 3) {
-            link().keepAliveTick();
-        }
-    };
-    link().keepAliveTick();
-    EXPECT_EQ(prompter.texts(), QStringList{"There is no connection"});
-    EXPECT_EQ(prompter.maxDepth, 1);
-    link().keepAliveTick();
-    EXPECT_EQ(prompter.boxes.size(), 2u);
-    EXPECT_TRUE(main->keepAliveTimer().isActive());
-    EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
-    trigger("Desconectar");
-    EXPECT_FALSE(main->keepAliveTimer().isActive());
-}
-
-TEST_F(ConnectionTest, KeepAliveAfterTheLoggerDroppedReportsAndCloses) {
-    startWithPeerRow();
-    connectRow(1);
-    trigger("mantencomm");
-    ASSERT_TRUE(peer.waitForBytes(6));
-    peer.dropClient();
-    ASSERT_TRUE(waitUntil([&] { return !main->link().isConnected(); }));
-    link().keepAliveTick();
-    EXPECT_EQ(prompter.texts(), QStringList{"There is no connection"});
-    EXPECT_EQ(main->traceList().palette().color(QPalette::Base), QColor(255, 0, 0));
-}
-
-TEST_F(ConnectionTest, CountdownCaptionsRunDownToReady) {
-    start();
-    link().Start_Countdown(60);
-    QLabel &label = main->countdownLabel();
-    EXPECT_TRUE(label.isVisible());
-    EXPECT_EQ(label.text(), "Waiting ...");
-    EXPECT_TRUE(main->countdownTimer().isActive());
-    EXPECT_EQ(main->countdownTimer().interval(), 1000);
-    std::map<int, QString> seen;
-    for (int tick = 1; tick <= 60; ++tick) {
-        link().countdownTick();
-        seen[tick] = label.text();
-    }
-    EXPECT_EQ(seen[1], "Waiting ... 59");
-    EXPECT_EQ(seen[55], "Waiting ... 05");
-    EXPECT_EQ(seen[59], "Waiting ... 01");
-    EXPECT_EQ(seen[60], "Ready for connection");
-    EXPECT_FALSE(main->countdownTimer().isActive());
-    EXPECT_TRUE(label.isVisible());
-}
-
-TEST_F(ConnectionTest, ConnectHidesARunningCountdownWhichStillEnds) {
-    startWithPeerRow();
-    link().Start_Countdown(20);
-    for (int tick = 0; tick < 5; ++tick) {
-        link().countdownTick();
-    }
-    connectRow(1);
-    EXPECT_FALSE(main->countdownLabel().isVisible());
-    EXPECT_TRUE(main->countdownTimer().isActive());
-    for (int tick = 5; tick < 20; ++tick) {
-        link().countdownTick();
-    }
-    EXPECT_EQ(main->countdownLabel().text(), "Ready for connection");
-    EXPECT_FALSE(main->countdownTimer().isActive());
-    EXPECT_FALSE(main->countdownLabel().isVisible());
-}
-
-TEST_F(ConnectionTest, ConnectResetsTheParameterCount) {
-    startWithPeerRow();
-    main->params().fill("A:1");
-    main->params().fill("B:2");
-    connectRow(1);
-    EXPECT_EQ(main->params().count(), 0);
-    EXPECT_EQ(main->params().name(0), "");
 }
 
 TEST_F(ConnectionTest, ConnectFromAStaleClientStartsClean) {
-    startWithPeerRow();
-    clickCell(1, 0);
-    // A client left neither closed nor connected, as after a failed attempt or a socket error.
-    main->link().connectTo(QStringLiteral("127.0.0.1"), deadPort());
-    ASSERT_TRUE(main->link().isStale());
-    trigger("Conectar");
+    link.connectTo(QStringLiteral("127.0.0.1"), deadPort());
+    ASSERT_TRUE(link.isStale());
+    connectToPeer();
     EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join('|').toStdString();
-    EXPECT_TRUE(main->link().isConnected());
-    ASSERT_TRUE(peer.waitForBytes(6));
     EXPECT_EQ(peer.received(), "TAV@01");
+}
+
+TEST_F(ConnectionTest, DisconnectSaysGoodbyePausesHalfASecondAndCloses) {
+    connectToPeer();
+    connection.maintainLink();
+    events.clear();
+    const qint64 start = clock.peek();
+    connection.disconnectLogger();
+    EXPECT_TRUE(connection.isPausing());
+    ASSERT_TRUE(settled());
+    ASSERT_TRUE(peer.waitForClose());
+    EXPECT_EQ(peer.received(), "TAV@01TAV@02");
+    EXPECT_EQ(names(), (QStringList{"disconnected open", "keepAlive off"}));
+    EXPECT_GE(at("disconnected open") - start, 5);
+    EXPECT_LT(at("disconnected open") - start, 8);
+    EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
+    EXPECT_FALSE(connection.keepAliveOn());
+    EXPECT_TRUE(prompter.boxes.empty());
+}
+
+TEST_F(ConnectionTest, DisconnectWithoutAnOpenLinkSendsNothingAndClosesAStaleOne) {
+    connection.maintainLink();
+    connection.disconnectLogger();
+    ASSERT_TRUE(settled());
+    EXPECT_FALSE(connection.keepAliveOn());
+
+    connectToPeer();
+    peer.dropClient();
+    ASSERT_TRUE(waitUntil([&] { return !link.isConnected(); }));
+    events.clear();
+    connection.disconnectLogger();
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(names(), (QStringList{"disconnected", "keepAlive off"}));
+    EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
+    EXPECT_EQ(peer.received(), "TAV@01");
+    EXPECT_TRUE(prompter.boxes.empty());
+}
+
+TEST_F(ConnectionTest, DisconnectDuringTheWaitNeverEndsConnected) {
+    // The peer accepts at once: without giving up the attempt, the handshake would
+    // complete during Disconnect's own pause.
+    connection.connectTo(to(peer.port()));
+    connection.disconnectLogger();
+    ASSERT_TRUE(settled());
+    LoopbackPeer::settle();
+    EXPECT_FALSE(names().contains("connected 1"));
+    EXPECT_EQ(prompter.texts(), QStringList{"Connection stopped"});
+    EXPECT_TRUE(peer.received().isEmpty());
+    EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
+    EXPECT_EQ(names().last(), "waitEnded");
+}
+
+TEST_F(ConnectionTest, CloseDownSaysGoodbyeOnlyWhenConnectedAndOnlyOnce) {
+    connection.closeDown();
+    ASSERT_TRUE(waitUntil([&] { return connection.isClosedDown(); }));
+    EXPECT_EQ(names(), QStringList{"closedDown"});
+    EXPECT_FALSE(peer.hasClient());
+}
+
+TEST_F(ConnectionTest, CloseDownDuringDisconnectsPauseSendsTheGoodbyeOnce) {
+    connectToPeer();
+    connection.disconnectLogger();
+    connection.closeDown();
+    ASSERT_TRUE(waitUntil([&] { return connection.isClosedDown(); }));
+    ASSERT_TRUE(peer.waitForClose());
+    EXPECT_EQ(peer.received(), "TAV@01TAV@02");
+    EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
+}
+
+TEST_F(ConnectionTest, ClosingDuringTheWaitEndsItQuietly) {
+    connection.connectTo(to(deadPort()));
+    ASSERT_TRUE(waitUntil([&] { return progress.size() > 5; }));
+    expectQuickQuietCloseDown();
+    EXPECT_TRUE(prompter.boxes.empty());
+}
+
+TEST_F(ConnectionTest, ClosingDuringThePausesAfterNotAbleToConnectEndsAtOnce) {
+    connection.connectTo(to(deadPort()));
+    ASSERT_TRUE(waitUntil([&] { return !prompter.boxes.empty(); }));
+    ASSERT_TRUE(connection.isPausing());
+    expectQuickQuietCloseDown();
+    EXPECT_EQ(prompter.texts(), QStringList{"Not able to connect"});
+}
+
+TEST_F(ConnectionTest, ClosingDuringTheRestartPausesSkipsTheCountdown) {
+    connectToPeer();
+    prompter.answers = {true};
+    connection.restart(catalogue::updateApplication());
+    ASSERT_TRUE(connection.isPausing());
+    expectQuickQuietCloseDown();
+    ASSERT_TRUE(peer.waitForClose());
+    EXPECT_EQ(peer.received(), "TAV@01TAV@11TAV@02");
+}
+
+TEST_F(ConnectionTest, ClosingDuringTheLocalUpdatePausesWithoutALinkSkipsTheCountdown) {
+    prompter.answers = {true};
+    connection.restart(catalogue::localUpdate());
+    ASSERT_TRUE(connection.isPausing());
+    expectQuickQuietCloseDown();
+    EXPECT_EQ(prompter.texts(),
+              (QStringList{"Only for local update!. Are you sure!\r\nConfirm update",
+                           "There is no connection"}));
+}
+
+TEST_F(ConnectionTest, KeepAliveSendsEveryMinuteWithoutEndingAListing) {
+    connectToPeer();
+    listing.begin();
+    connection.maintainLink();
+    EXPECT_EQ(names().last(), "keepAlive on");
+    ASSERT_TRUE(peer.waitForBytes(18, 2000));
+    EXPECT_EQ(peer.received(), "TAV@01TAV@07TAV@07");
+    EXPECT_TRUE(listing.isOpen());
+}
+
+TEST_F(ConnectionTest, ChoosingMaintainLinkAgainKeepsTheFirstMinute) {
+    connectToPeer();
+    // Chosen at 0 and again at 120 ms of a 200 ms minute: the first keep-alive
+    // still goes out at 200 ms, not at 320 ms.
+    QElapsedTimer since;
+    since.start();
+    connection.maintainLink();
+    LoopbackPeer::settle(120);
+    connection.maintainLink();
+    ASSERT_TRUE(peer.waitForBytes(12, 2000));
+    EXPECT_LT(since.elapsed(), 300);
+    EXPECT_EQ(peer.received(), "TAV@01TAV@07");
+}
+
+TEST_F(ConnectionTest, KeepAliveWithoutALinkReportsEveryMinuteNeverStacksAndCloses) {
+    link.connectTo(QStringLiteral("127.0.0.1"), deadPort());
+    int nested = 0;
+    prompter.whileOpen = [&](const RecordingPrompter::Box &) {
+        // The minute that passes while the box is open adds no second box.
+        if (nested++ == 0) {
+            LoopbackPeer::settle(250);
+        }
+    };
+    connection.maintainLink();
+    ASSERT_TRUE(waitUntil([&] { return prompter.boxes.size() >= 2; }, 2000));
+    EXPECT_EQ(prompter.maxDepth, 1);
+    EXPECT_EQ(prompter.texts().first(), "There is no connection");
+    prompter.whileOpen = nullptr;
+    EXPECT_TRUE(connection.keepAliveOn());
+    EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
+    connection.disconnectLogger();
+    ASSERT_TRUE(settled());
+    EXPECT_FALSE(connection.keepAliveOn());
+}
+
+TEST_F(ConnectionTest, KeepAliveDuringTheWaitLeavesThePendingConnectionAlone) {
+    connection.maintainLink();
+    connection.connectTo(to(deadPort()));
+    ASSERT_TRUE(waitUntil([&] { return !prompter.boxes.empty(); }, 3000));
+    EXPECT_EQ(prompter.texts().first(), "Not able to connect");
+}
+
+TEST_F(ConnectionTest, CountdownRunsDownToReadyAndConnectOnlyHidesIt) {
+    using namespace std::chrono_literals;
+    Connection slow(link, listing, prompter, clock, LinkTimings{1ms, 60'000ms, 20ms});
+    QStringList seen;
+    QObject::connect(&slow, &Connection::countdownShown, &slow,
+                     [&](const QString &caption) { seen << "show " + caption; });
+    QObject::connect(&slow, &Connection::countdownChanged, &slow,
+                     [&](const QString &caption) { seen << caption; });
+    QObject::connect(&slow, &Connection::countdownHidden, &slow, [&] { seen << "hide"; });
+    prompter.answers = {true};
+    slow.restart(catalogue::localUpdate());
+    ASSERT_TRUE(waitUntil([&] { return seen.size() >= 3; }));
+    slow.connectTo(to(peer.port()));
+    ASSERT_TRUE(waitUntil([&] { return seen.contains("Ready for connection"); }, 3000));
+    EXPECT_EQ(seen[0], "show Waiting ...");
+    EXPECT_EQ(seen[1], "Waiting ... 19");
+    const qsizetype hidden = seen.indexOf("hide");
+    ASSERT_GT(hidden, 1);
+    EXPECT_LT(hidden, seen.size() - 2);
+    seen.removeAt(hidden);
+    ASSERT_EQ(seen.size(), 22);
+    EXPECT_EQ(seen[15], "Waiting ... 05");
+    EXPECT_EQ(seen[20], "Waiting ... 00");
+    EXPECT_EQ(seen[21], "Ready for connection");
+    EXPECT_EQ(slow.countdownLeft(), 0);
+}
+
+TEST_F(ConnectionTest, RestartCommandsAskThenSendPauseCloseAndCountDown) {
+    struct Case {
+        const catalogue::RestartCommand &command;
+        QString question;
+        QByteArray frame;
+        int pauses;
+        int seconds;
+    };
+    const std::vector<Case> cases = {
+        {catalogue::updateApplication(), "Check app1 is received!\r\nConfirm update", "TAV@11", 31,
+         60},
+        {catalogue::localUpdate(), "Only for local update!. Are you sure!\r\nConfirm update",
+         "TAV@31", 30, 20},
+        {catalogue::reboot(), "Warning!\r\nConfirm reboot", "TAV@05", 2, 60},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.frame.toStdString());
+        // No: nothing is sent and nothing changes.
+        connectToPeer();
+        listing.begin();
+        peer.clearReceived();
+        prompter.boxes.clear();
+        events.clear();
+        connection.restart(c.command);
+        ASSERT_EQ(prompter.boxes.size(), 1u);
+        EXPECT_EQ(prompter.boxes[0].text, c.question);
+        EXPECT_EQ(prompter.boxes[0].title, "Warning");
+        EXPECT_TRUE(prompter.boxes[0].question);
+        EXPECT_TRUE(listing.isOpen());
+        EXPECT_FALSE(connection.isPausing());
+        // Yes.
+        prompter.answers = {true};
+        const qint64 start = clock.peek();
+        connection.restart(c.command);
+        EXPECT_FALSE(listing.isOpen());
+        ASSERT_TRUE(settled(5000));
+        ASSERT_TRUE(peer.waitForClose());
+        EXPECT_EQ(peer.received(), c.frame);
+        EXPECT_EQ(names(), (QStringList{"restarted", "show Waiting ..."}));
+        EXPECT_GE(at("restarted") - start, c.pauses * 5);
+        EXPECT_LT(at("restarted") - start, c.pauses * 5 + 4);
+        EXPECT_EQ(connection.countdownLeft(), c.seconds);
+        EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
+    }
+}
+
+TEST_F(ConnectionTest, RestartWithoutALinkGoesOnOnlyForTheLocalUpdate) {
+    for (const auto *command : {&catalogue::updateApplication(), &catalogue::reboot()}) {
+        prompter.boxes.clear();
+        prompter.answers = {true};
+        connection.restart(*command);
+        EXPECT_EQ(prompter.boxes.back().text, "There is no connection");
+        EXPECT_FALSE(connection.isPausing());
+    }
+    events.clear();
+    prompter.answers = {true};
+    const qint64 start = clock.peek();
+    connection.restart(catalogue::localUpdate());
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(prompter.boxes.back().text, "There is no connection");
+    EXPECT_EQ(names(), (QStringList{"restarted", "show Waiting ..."}));
+    EXPECT_GE(at("restarted") - start, 150);
+    EXPECT_EQ(connection.countdownLeft(), 20);
+    EXPECT_TRUE(peer.received().isEmpty());
+}
+
+TEST_F(ConnectionTest, SendPathReportsAndClosesOrOnlyReports) {
+    link.connectTo(QStringLiteral("127.0.0.1"), deadPort());
+    prompter.whileOpen = [&](const RecordingPrompter::Box &) {
+        EXPECT_NE(link.state(), QAbstractSocket::UnconnectedState);
+    };
+    EXPECT_FALSE(connection.send("TAV@09", "There is no conenction", Connection::WhenDown::Report));
+    EXPECT_TRUE(link.isStale());
+    EXPECT_FALSE(connection.send("TAV@09"));
+    EXPECT_EQ(prompter.texts(), (QStringList{"There is no conenction", "There is no connection"}));
+    EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
+
+    prompter.whileOpen = nullptr;
+    connectToPeer();
+    EXPECT_TRUE(connection.send("TAV@09"));
+    ASSERT_TRUE(peer.waitForBytes(12));
+    EXPECT_EQ(peer.received(), "TAV@01TAV@09");
 }

@@ -5,13 +5,16 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QTcpServer>
 #include <QTimer>
+#include <sys/stat.h>
 
 namespace {
 
@@ -93,24 +96,22 @@ TEST_F(MainWindowTest, StartsIdleWithDisplayOnAndNothingSelected) {
     EXPECT_EQ(main->windowTitle(), "Mirvane");
     EXPECT_EQ(main->traceList().count(), 0);
     EXPECT_EQ(main->operationList().count(), 0);
-    EXPECT_FALSE(main->countdownLabel().isVisible());
-    EXPECT_EQ(main->countdownLabel().text(), "Reconnecting...");
-    EXPECT_FALSE(main->progressBar().isVisible());
-    EXPECT_TRUE(main->displaySwitch().isChecked());
-    EXPECT_EQ(main->displaySwitch().text(), "Display ON");
-    EXPECT_EQ(main->logSizeLabel().text(), "");
-    EXPECT_FALSE(main->countdownTimer().isActive());
-    EXPECT_FALSE(main->keepAliveTimer().isActive());
-    EXPECT_EQ(main->countdownTimer().interval(), 1000);
-    EXPECT_EQ(main->keepAliveTimer().interval(), 60000);
-    const ConsoleState &s = main->state();
-    EXPECT_EQ(s.sel_row, 0);
-    EXPECT_EQ(s.sw_option, 0);
-    EXPECT_FALSE(s.Log_Active);
-    EXPECT_EQ(s.Log_Bytes, 0);
-    EXPECT_FALSE(s.sw_abort);
-    EXPECT_EQ(s.wait_count, 0);
-    EXPECT_EQ(main->params().count(), 0);
+    EXPECT_FALSE(main->statusStrip().countdown().isVisible());
+    EXPECT_EQ(main->statusStrip().countdown().text(), "Reconnecting...");
+    EXPECT_FALSE(main->statusStrip().waitProgress().isVisible());
+    EXPECT_TRUE(main->findChild<QCheckBox *>("Check_Display")->isChecked());
+    EXPECT_EQ(main->findChild<QCheckBox *>("Check_Display")->text(), "Display ON");
+    EXPECT_EQ(main->replyStatus().logCaption().text(), "");
+    EXPECT_FALSE(main->findChild<QTimer *>("Timer1")->isActive());
+    EXPECT_FALSE(main->connection().keepAliveOn());
+    EXPECT_EQ(main->findChild<QTimer *>("Timer1")->interval(), 1000);
+    EXPECT_EQ(main->findChild<QTimer *>("Timer2")->interval(), 60000);
+    EXPECT_EQ(main->grid().selectedRow(), 0);
+    EXPECT_FALSE(main->listing().isOpen());
+    EXPECT_FALSE(main->replies().logActive());
+    EXPECT_EQ(main->replies().logBytes(), 0);
+    EXPECT_EQ(main->connection().countdownLeft(), 0);
+    EXPECT_EQ(main->listing().table().count(), 0);
     EXPECT_FALSE(main->link().isConnected());
     EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
     for (int row = 1; row <= LoggerGrid::kRows; ++row) {
@@ -131,9 +132,9 @@ TEST_F(MainWindowTest, EveryControlCarriesItsName) {
     EXPECT_EQ(main->findChild<QLabel *>("Label3")->text(), "Logger remote control");
     EXPECT_EQ(main->findChild<QLabel *>("Label1")->text(), "Log added:");
     // Labels and the switch speak their own text to screen readers; lists and grid get names.
-    EXPECT_TRUE(main->countdownLabel().accessibleName().isEmpty());
-    EXPECT_TRUE(main->logSizeLabel().accessibleName().isEmpty());
-    EXPECT_TRUE(main->displaySwitch().accessibleName().isEmpty());
+    EXPECT_TRUE(main->statusStrip().countdown().accessibleName().isEmpty());
+    EXPECT_TRUE(main->replyStatus().logCaption().accessibleName().isEmpty());
+    EXPECT_TRUE(main->findChild<QCheckBox *>("Check_Display")->accessibleName().isEmpty());
     EXPECT_EQ(main->traceList().accessibleName(), "Trace list");
     EXPECT_EQ(main->operationList().accessibleName(), "Operation list");
     EXPECT_EQ(main->grid().accessibleName(), "Loggers");
@@ -156,10 +157,12 @@ TEST_F(MainWindowTest, MenuTreeIsCompleteAndInOrder) {
     }
 }
 
-TEST_F(MainWindowTest, ProgressBarProceduresClampAndHide) {
-    start();
-    QProgressBar &bar = main->progressBar();
-    main->ON_progressBar();
+TEST(StatusStripTest, WaitProgressClampsAndHides) {
+    StatusStrip strip;
+    strip.show();
+    const QProgressBar &bar = strip.waitProgress();
+    EXPECT_FALSE(bar.isVisible());
+    strip.startWait();
     EXPECT_TRUE(bar.isVisible());
     EXPECT_EQ(bar.minimum(), 0);
     EXPECT_EQ(bar.maximum(), 100);
@@ -167,33 +170,12 @@ TEST_F(MainWindowTest, ProgressBarProceduresClampAndHide) {
     const std::vector<std::pair<int, int>> cases = {
         {-5, 0}, {0, 0}, {37, 37}, {100, 100}, {250, 100}};
     for (const auto &[percent, shown] : cases) {
-        main->PUT_progressBar(percent);
+        strip.showWaitProgress(percent);
         EXPECT_EQ(bar.value(), shown) << percent;
     }
-    main->OFF_progressBar();
+    strip.endWait();
     EXPECT_FALSE(bar.isVisible());
     EXPECT_EQ(bar.value(), 0);
-}
-
-TEST_F(MainWindowTest, LoadFileReturnsBytesOrReportsAMissingFile) {
-    start();
-    QFile crlf(path("crlf.txt"));
-    ASSERT_TRUE(crlf.open(QIODevice::WriteOnly));
-    crlf.write(QByteArray("a\r\nb\xF1\0c\r\n", 9));
-    crlf.close();
-    QFile empty(path("empty.txt"));
-    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
-    empty.close();
-
-    EXPECT_EQ(main->LoadFile(path("crlf.txt")), QByteArray("a\r\nb\xF1\0c\r\n", 9));
-    EXPECT_EQ(main->LoadFile(path("empty.txt")), QByteArray());
-    EXPECT_TRUE(prompter.boxes.empty());
-
-    EXPECT_EQ(main->LoadFile(path("missing.txt")), QByteArray());
-    ASSERT_EQ(prompter.boxes.size(), 1u);
-    EXPECT_EQ(prompter.boxes[0].text, "File not found");
-    EXPECT_EQ(prompter.boxes[0].title, "TAVControl");
-    EXPECT_EQ(prompter.boxes[0].icon, Prompter::Icon::Information);
 }
 
 TEST_F(MainWindowTest, UnreadableListFileIsReportedNotFatal) {
@@ -205,10 +187,45 @@ TEST_F(MainWindowTest, UnreadableListFileIsReportedNotFatal) {
     EXPECT_EQ(main->grid().cell(1, 0), "");
 }
 
-TEST_F(MainWindowTest, ExitClosesTheWindow) {
+TEST_F(MainWindowTest, ClosingDuringThePausesAfterABoxEndsWithinASecond) {
+    QTcpServer nothing;
+    nothing.listen(QHostAddress::LocalHost, 0);
+    const quint16 dead = nothing.serverPort();
+    nothing.close();
+    writeLoggers("LOGGER:dead,127.0.0.1," + QByteArray::number(dead) + "\r\n");
+    start();
+    clickCell(1, 0);
+    trigger("mantencomm");
+    trigger("Conectar");
+    ASSERT_TRUE(waitUntil([&] { return !prompter.boxes.empty(); }));
+    EXPECT_EQ(prompter.texts(), QStringList{"Not able to connect"});
+    ASSERT_TRUE(main->connection().isPausing());
+    QElapsedTimer took;
+    took.start();
+    main->close();
+    ASSERT_TRUE(waitUntil([&] { return !main->isVisible(); }, 1000));
+    EXPECT_LT(took.elapsed(), 1000);
+    EXPECT_FALSE(main->connection().keepAliveOn());
+    EXPECT_EQ(prompter.boxes.size(), 1u);
+}
+
+TEST_F(MainWindowTest, AListFileThatIsAFifoIsReportedWithoutHangingStartUp) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("loggers.txt")).constData(), 0600), 0);
+    QElapsedTimer took;
+    took.start();
+    start();
+    EXPECT_LT(took.elapsed(), 2000);
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].text,
+              "Cannot read " + path("loggers.txt") + ": not a regular file");
+    EXPECT_EQ(main->grid().cell(1, 0), "");
+}
+
+TEST_F(MainWindowTest, ExitClosesTheWindowAfterTheCloseDownsPause) {
     start();
     trigger("Salir");
-    EXPECT_FALSE(main->isVisible());
+    EXPECT_TRUE(main->isVisible());
+    ASSERT_TRUE(waitUntil([&] { return !main->isVisible(); }, 1000));
     EXPECT_TRUE(prompter.boxes.empty());
 }
 

@@ -2,6 +2,7 @@
 
 #include "commands/argumentchecks.h"
 #include "commands/frames.h"
+#include "commands/parameterlisting.h"
 #include "commands/ui/alarmdialog.h"
 #include "commands/ui/ftpdialog.h"
 #include "commands/ui/historicdialog.h"
@@ -9,51 +10,52 @@
 #include "commands/ui/parameterdialog.h"
 #include "commands/utctime.h"
 #include "console/clock.h"
+#include "console/connection.h"
 #include "console/link.h"
 #include "console/prompter.h"
 #include "console/text8.h"
 #include "console/texts.h"
-#include "console/ui/connectioncontroller.h"
-#include "console/ui/mainwindow.h"
 #include "console/ui/singlewindow.h"
 
-CommandController::CommandController(Main &main) : QObject(&main), m_main(main) {}
+CommandController::CommandController(Connection &connection, Link &link, ParameterListing &listing,
+                                     Prompter &prompter, const Clock &clock, QWidget *dialogParent)
+    : QObject(dialogParent), m_connection(connection), m_link(link), m_listing(listing),
+      m_prompter(prompter), m_clock(clock), m_dialogParent(dialogParent) {}
 
-void CommandController::sendFixed(const catalogue::FixedCommand &command) {
-    ConsoleState &state = m_main.state();
-    switch (command.option) {
-    case catalogue::ReplyOption::Reset:
-        state.sw_option = 0;
+void CommandController::sendFixed(catalogue::Command command) {
+    const catalogue::FixedCommand &fixed = catalogue::fixedCommand(command);
+    switch (fixed.listing) {
+    case catalogue::ListingEffect::End:
+        m_listing.end();
         break;
-    case catalogue::ReplyOption::Listing:
-        state.sw_option = 1;
-        m_main.params().restart();
+    case catalogue::ListingEffect::Begin:
+        m_listing.begin();
         break;
-    case catalogue::ReplyOption::Keep:
+    case catalogue::ListingEffect::Keep:
         break;
     }
-    m_main.connection().send(frames::command(command.code));
+    m_connection.send(frames::command(fixed.code));
 }
 
 void CommandController::syncWithPc() {
-    m_main.state().sw_option = 0;
-    if (!m_main.link().isConnected()) {
-        m_main.connection().reportNoConnection();
+    m_listing.end();
+    if (!m_link.isConnected()) {
+        m_connection.reportNoConnection();
         return;
     }
     // One reading of the clock, so the six fields belong to the same instant.
-    const auto frame = frames::clockSync(GetUTCTime(m_main.clock()));
+    const auto frame = frames::clockSync(GetUTCTime(m_clock));
     if (!frame) {
-        m_main.prompter().inform(texts::kClockOutOfRange, Prompter::Icon::Warning);
+        m_prompter.inform(texts::kClockOutOfRange, Prompter::Icon::Warning);
         return;
     }
-    m_main.link().send(*frame);
+    m_link.send(*frame);
 }
 
 bool CommandController::encode(const QString &text, QByteArray &bytes) {
     const text8::Encoded encoded = text8::fromDisplay(text);
     if (!encoded.ok()) {
-        m_main.prompter().inform(texts::unmappable(*encoded.unmappable), Prompter::Icon::Warning);
+        m_prompter.inform(texts::unmappable(*encoded.unmappable), Prompter::Icon::Warning);
         return false;
     }
     bytes = encoded.bytes;
@@ -61,23 +63,22 @@ bool CommandController::encode(const QString &text, QByteArray &bytes) {
 }
 
 void CommandController::openParameters() {
-    m_main.state().sw_option = 0;
+    m_listing.end();
     showSingle(m_parameters, [this] {
         // A snapshot: one entry more than collected, the slot the next line would fill.
-        const ParameterTable &table = m_main.params();
+        const ParameterTable &table = m_listing.table();
         std::vector<std::pair<QString, QString>> slots;
         for (int i = 0; i <= table.count(); ++i) {
             slots.emplace_back(text8::toDisplay(table.name(i)), text8::toDisplay(table.value(i)));
         }
-        auto *dialog = new ParameterDialog(std::move(slots), &m_main);
+        auto *dialog = new ParameterDialog(std::move(slots), m_dialogParent);
         connect(dialog, &ParameterDialog::sendRequested, this,
                 [this](const QString &name, const QString &value) {
                     QByteArray nameBytes;
                     QByteArray valueBytes;
                     if (encode(name, nameBytes) && encode(value, valueBytes)) {
-                        m_main.connection().send(frames::parameter(nameBytes, valueBytes),
-                                                 texts::kNoConnectionParam,
-                                                 ConnectionController::WhenDown::Report);
+                        m_connection.send(frames::parameter(nameBytes, valueBytes),
+                                          texts::kNoConnectionParam, Connection::WhenDown::Report);
                     }
                 });
         return dialog;
@@ -86,10 +87,9 @@ void CommandController::openParameters() {
 
 void CommandController::openFtpSettings() {
     showSingle(m_ftp, [this] {
-        const ConsoleState &state = m_main.state();
-        auto *dialog =
-            new FtpDialog(text8::toDisplay(state.ftp_user), text8::toDisplay(state.ftp_pass),
-                          text8::toDisplay(state.ftp_server), &m_main);
+        auto *dialog = new FtpDialog(text8::toDisplay(m_ftpAccount.user),
+                                     text8::toDisplay(m_ftpAccount.password),
+                                     text8::toDisplay(m_ftpAccount.server), m_dialogParent);
         connect(dialog, &FtpDialog::accepted, this,
                 [this, dialog](const QString &user, const QString &pass, const QString &server) {
                     QByteArray u;
@@ -99,7 +99,7 @@ void CommandController::openFtpSettings() {
                         return; // open, with what was typed, for the operator to correct
                     }
                     QByteArray frame = frames::ftpAccount(u, p, s);
-                    m_main.connection().send(frame);
+                    m_connection.send(frame);
                     // The password is not kept once it has gone out.
                     frame.fill('\0');
                     p.fill('\0');
@@ -111,16 +111,16 @@ void CommandController::openFtpSettings() {
 
 void CommandController::openTestAlarm() {
     showSingle(m_alarm, [this] {
-        auto *dialog = new AlarmDialog(&m_main);
+        auto *dialog = new AlarmDialog(m_dialogParent);
         connect(dialog, &AlarmDialog::okRequested, this,
                 [this, dialog](const QString &id, const QString &code) {
                     const auto check = argumentchecks::checkAlarm(id, code);
                     if (!check.ok()) {
-                        m_main.prompter().inform(check.error);
+                        m_prompter.inform(check.error);
                     } else {
-                        m_main.connection().send(
+                        m_connection.send(
                             frames::testAlarm(check.id.toLatin1(), check.code.toLatin1()),
-                            texts::kNoConnection, ConnectionController::WhenDown::Report);
+                            texts::kNoConnection, Connection::WhenDown::Report);
                     }
                     dialog->close();
                 });
@@ -130,15 +130,15 @@ void CommandController::openTestAlarm() {
 
 void CommandController::openLinuxCommand() {
     showSingle(m_linux, [this] {
-        auto *dialog = new LinuxCommandDialog(&m_main);
+        auto *dialog = new LinuxCommandDialog(m_dialogParent);
         connect(dialog, &LinuxCommandDialog::commandRequested, this,
                 [this, dialog](const QString &line) {
                     QByteArray bytes;
                     if (!encode(line, bytes)) {
                         return; // open, with what was typed, for the operator to correct
                     }
-                    m_main.connection().send(frames::linuxCommand(bytes), texts::kNoConnectionLinux,
-                                             ConnectionController::WhenDown::Report);
+                    m_connection.send(frames::linuxCommand(bytes), texts::kNoConnectionLinux,
+                                      Connection::WhenDown::Report);
                     dialog->close();
                 });
         return dialog;
@@ -147,16 +147,16 @@ void CommandController::openLinuxCommand() {
 
 void CommandController::openHistoricCounter() {
     showSingle(m_historic, [this] {
-        auto *dialog = new HistoricDialog(m_main.clock().nowLocal(), &m_main);
+        auto *dialog = new HistoricDialog(m_clock.nowLocal(), m_dialogParent);
         connect(dialog, &HistoricDialog::accepted, this,
                 [this, dialog](const argumentchecks::HistoricBoxes &boxes) {
                     const auto check = argumentchecks::checkHistoric(boxes);
                     if (!check.ok()) {
-                        m_main.prompter().inform(check.error);
+                        m_prompter.inform(check.error);
                     } else {
-                        m_main.connection().send(frames::historic(check.from, check.to),
-                                                 texts::kNoConnectionHistoric,
-                                                 ConnectionController::WhenDown::Report);
+                        m_connection.send(frames::historic(check.from, check.to),
+                                          texts::kNoConnectionHistoric,
+                                          Connection::WhenDown::Report);
                     }
                     dialog->close();
                 });

@@ -1,27 +1,38 @@
 #pragma once
 
 #include "commands/catalogue.h"
+#include "loggers/loggerlist.h"
 
 #include <QObject>
 #include <QPointer>
 
-class Main;
+class Clock;
+class Connection;
+class Link;
+class ParameterListing;
+class Prompter;
+class QByteArray;
 class QDialog;
 class QString;
-class QByteArray;
+class QWidget;
 
-// The operator's device commands: the fixed commands of the catalogue, all
-// sent by one handler, the clock sync, and the dialogs that collect other
-// commands' arguments. Dialogs hand back what was typed; frames are built
-// and sent here.
+// The operator's device commands: the fixed commands of the catalogue, all sent by one
+// handler, the clock sync, and the dialogs that collect other commands' arguments.
+// Dialogs hand back what was typed; frames are built and sent here.
 class CommandController final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CommandController)
 
 public:
-    explicit CommandController(Main &main);
+    // dialogParent: the window the dialogs belong to.
+    CommandController(Connection &connection, Link &link, ParameterListing &listing,
+                      Prompter &prompter, const Clock &clock, QWidget *dialogParent);
 
-    void sendFixed(const catalogue::FixedCommand &command);
+    // The account the FTP settings form starts from.
+    void setFtpAccount(const FtpAccount &account) { m_ftpAccount = account; }
+    const FtpAccount &ftpAccount() const { return m_ftpAccount; }
+
+    void sendFixed(catalogue::Command command);
     void syncWithPc();
     void openParameters();
     void openFtpSettings();
@@ -34,7 +45,13 @@ private:
     // character has no byte in the code page.
     bool encode(const QString &text, QByteArray &bytes);
 
-    Main &m_main;
+    Connection &m_connection;
+    Link &m_link;
+    ParameterListing &m_listing;
+    Prompter &m_prompter;
+    const Clock &m_clock;
+    QWidget *m_dialogParent;
+    FtpAccount m_ftpAccount;
     QPointer<QDialog> m_parameters;
     QPointer<QDialog> m_ftp;
     QPointer<QDialog> m_alarm;

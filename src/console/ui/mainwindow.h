@@ -1,117 +1,92 @@
 #pragma once
 
-#include "commands/parametertable.h"
-#include "console/ui/consolestate.h"
+#include "commands/parameterlisting.h"
+#include "console/connection.h"
+#include "console/ui/menutree.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <map>
 #include <memory>
 
-class QAction;
-class QCheckBox;
-class QLabel;
-class QListWidget;
-class QProgressBar;
-class QTimer;
+class AboutBox;
 class Clock;
-class EventPump;
+class CommandController;
+class IpPortDialog;
 class Link;
 class LoggerGrid;
-class IpPortDialog;
-class AboutBox;
 class Prompter;
-class ConnectionController;
-class CommandController;
+class ReplyList;
 class ReplyPath;
+class ReplyStatusBox;
+class StatusStrip;
 
-// What the console needs from outside; tests pass fakes, main() the real ones.
-struct MainServices {
+// What the console needs from outside; tests pass fakes, main() the defaults.
+struct ConsoleServices {
     Prompter *prompter = nullptr; // null: message boxes over the window
     Clock *clock = nullptr;       // null: the steady system clock
-    EventPump *pump = nullptr;    // null: Qt's event loop
-    QString workDir;              // empty: the process's current directory
+    LinkTimings timings;
+    QString workDir; // empty: the process's current directory
 };
 
-// The console's main window: owns the controls, the shared state and the
-// controllers that implement the operator's commands, and wires the menus
-// to them. Handlers live in the controllers, not here.
-class Main final : public QMainWindow {
+// The console's main window: builds the parts, lays them out and wires them, menu by
+// menu. It is the only place that knows every part; the parts know nothing of it.
+class MainWindow final : public QMainWindow {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(Main)
+    Q_DISABLE_COPY_MOVE(MainWindow)
 
 public:
-    explicit Main(MainServices services = {}, QWidget *parent = nullptr);
-    ~Main() override;
+    explicit MainWindow(ConsoleServices services = {}, QWidget *parent = nullptr);
+    ~MainWindow() override;
 
-    // Start-up, in the console's fixed order. Call once, before show().
+    // Reads the list file and switches the display on. Call once, before show().
     void startUp();
 
-    // Public operations other windows rely on.
-    void Fill_Parameters(const QByteArray &value_s);
-    QByteArray LoadFile(const QString &filename);
-    void PUT_progressBar(int percent);
-    void ON_progressBar();
-    void OFF_progressBar();
-
-    ConsoleState &state() { return m_state; }
-    ParameterTable &params() { return m_params; }
+    QAction *action(MenuItem item) const { return m_actions.at(item); }
+    // The parts, for checks from outside.
     Link &link() const { return *m_link; }
-    LoggerGrid &grid() const { return *m_grid; }
-    QListWidget &traceList() const { return *m_list1; }
-    QListWidget &operationList() const { return *m_list2; }
-    QLabel &countdownLabel() const { return *m_cuenta; }
-    QLabel &logSizeLabel() const { return *m_logSize; }
-    QCheckBox &displaySwitch() const { return *m_display; }
-    QProgressBar &progressBar() const { return *m_progress; }
-    QTimer &countdownTimer() const { return *m_timer1; }
-    QTimer &keepAliveTimer() const { return *m_timer2; }
-    Prompter &prompter() const { return *m_prompter; }
-    Clock &clock() const { return *m_clock; }
-    EventPump &pump() const { return *m_pump; }
-    QString pathOf(const QString &fileName) const;
-    QAction *action(const char *name) const;
-
-    ConnectionController &connection() const { return *m_connection; }
-    CommandController &commands() const { return *m_commands; }
+    ParameterListing &listing() { return m_listing; }
+    Connection &connection() const { return *m_connection; }
     ReplyPath &replies() const { return *m_replies; }
+    CommandController &commands() const { return *m_commands; }
+    LoggerGrid &grid() const { return *m_grid; }
+    ReplyList &traceList() const { return *m_traceList; }
+    ReplyList &operationList() const { return *m_operationList; }
+    const StatusStrip &statusStrip() const { return *m_statusStrip; }
+    ReplyStatusBox &replyStatus() const { return *m_replyStatus; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void buildControls();
-    void buildMenus();
+    void layOut();
+    void wire();
     void wireMenus();
-    void Load_Loggers();
-    void onGridClicked(int row, int column);
-    void openAddressDialog();
+    void loadLoggers();
+    void onLoggerClicked(int row, int column);
+    void openAddressDialog(int row);
     void showAbout();
+    QString pathOf(const QString &fileName) const;
+    void on(MenuItem item, const std::function<void()> &handler);
 
     std::unique_ptr<Prompter> m_ownPrompter;
     std::unique_ptr<Clock> m_ownClock;
-    std::unique_ptr<EventPump> m_ownPump;
-    Prompter *m_prompter;
-    Clock *m_clock;
-    EventPump *m_pump;
-    QString m_workDir;
+    Prompter &m_prompter;
+    Clock &m_clock;
+    const QString m_workDir;
 
-    ConsoleState m_state;
-    ParameterTable m_params;
+    ParameterListing m_listing;
+    Link *m_link;
+    Connection *m_connection;
+    ReplyPath *m_replies;
+    CommandController *m_commands;
 
-    Link *m_link = nullptr;
-    LoggerGrid *m_grid = nullptr;
-    QListWidget *m_list1 = nullptr;
-    QListWidget *m_list2 = nullptr;
-    QLabel *m_cuenta = nullptr;
-    QLabel *m_logSize = nullptr;
-    QCheckBox *m_display = nullptr;
-    QProgressBar *m_progress = nullptr;
-    QTimer *m_timer1 = nullptr;
-    QTimer *m_timer2 = nullptr;
-
-    std::unique_ptr<ConnectionController> m_connection;
-    std::unique_ptr<CommandController> m_commands;
-    std::unique_ptr<ReplyPath> m_replies;
+    StatusStrip *m_statusStrip;
+    ReplyStatusBox *m_replyStatus;
+    ReplyList *m_traceList;
+    ReplyList *m_operationList;
+    LoggerGrid *m_grid;
+    std::map<MenuItem, QAction *> m_actions;
 
     QPointer<IpPortDialog> m_addressDialog;
     QPointer<AboutBox> m_about;

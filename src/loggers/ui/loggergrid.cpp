@@ -12,23 +12,14 @@ const QColor kGreen(0, 255, 0);
 
 } // namespace
 
-LoggerGrid::LoggerGrid(QWidget *parent) : QTableWidget(parent) {
+LoggerGrid::LoggerGrid(QWidget *parent) : QTableWidget(kRows, 3, parent) {
+    setObjectName(QStringLiteral("TAVs"));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     // No highlight: the red and green marks are the selection display.
     setSelectionMode(QAbstractItemView::NoSelection);
     verticalHeader()->setVisible(false);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     setAccessibleName(QStringLiteral("Loggers"));
-    connect(this, &QTableWidget::cellClicked, this, [this](int row, int column) {
-        m_current = row + 1;
-        Q_EMIT clicked(row + 1, column);
-    });
-}
-
-void LoggerGrid::Init_Loggers() {
-    clear();
-    setRowCount(kRows);
-    setColumnCount(3);
     // 2000, 1400 and 700 twips at 15 twips a pixel.
     setColumnWidth(0, 133);
     setColumnWidth(1, 93);
@@ -39,9 +30,10 @@ void LoggerGrid::Init_Loggers() {
         for (int column = 0; column < 3; ++column) {
             QTableWidget::setItem(row - 1, column, new QTableWidgetItem);
         }
-        setMark(row, Mark::None);
+        paintMark(row);
     }
-    m_current = 0;
+    connect(this, &QTableWidget::cellClicked, this,
+            [this](int row, int column) { Q_EMIT loggerClicked(row + 1, column); });
 }
 
 void LoggerGrid::load(const LoggerList &list) {
@@ -75,28 +67,27 @@ void LoggerGrid::setCell(int row, int column, const QString &text) {
     }
 }
 
+LoggerGrid::Mark LoggerGrid::mark(int row) const {
+    if (row != 0 && row == m_connected) {
+        return Mark::Connected;
+    }
+    if (row != 0 && row == m_selected) {
+        return Mark::Selected;
+    }
+    return Mark::None;
+}
+
 QColor LoggerGrid::markColour(int row) const {
     const auto *it = item(row, 0);
     return it ? it->background().color() : QColor();
 }
 
-LoggerGrid::Mark LoggerGrid::mark(int row) const {
-    const QColor colour = markColour(row);
-    if (colour == kRed) {
-        return Mark::Selected;
-    }
-    if (colour == kGreen) {
-        return Mark::Connected;
-    }
-    return Mark::None;
-}
-
-void LoggerGrid::setMark(int row, Mark mark) {
+void LoggerGrid::paintMark(int row) {
     auto *it = item(row, 0);
     if (!it) {
         return;
     }
-    switch (mark) {
+    switch (mark(row)) {
     case Mark::None:
         it->setBackground(palette().color(QPalette::Button));
         break;
@@ -109,13 +100,47 @@ void LoggerGrid::setMark(int row, Mark mark) {
     }
 }
 
-int LoggerGrid::current() const {
-    return m_current;
+void LoggerGrid::select(int row) {
+    if (row < 1 || row > kRows) {
+        return;
+    }
+    const int previous = m_selected;
+    // Picking another logger is allowed only while no link is open, so no other
+    // row can still show as connected.
+    const int connected = std::exchange(m_connected, 0);
+    m_selected = row;
+    for (int changed : {previous, connected, row}) {
+        paintMark(changed);
+    }
+    if (row != previous) {
+        Q_EMIT selectionChanged(row);
+    }
+}
+
+void LoggerGrid::showConnected(int row) {
+    const int previous = std::exchange(m_connected, row);
+    paintMark(previous);
+    makeCurrent(row);
+    paintMark(row);
+}
+
+void LoggerGrid::showDisconnected() {
+    if (m_selected != 0 && m_connected == m_selected) {
+        m_connected = 0;
+        makeCurrent(m_selected);
+        paintMark(m_selected);
+    }
+}
+
+void LoggerGrid::showRestarted() {
+    if (m_selected != 0 && m_connected == m_selected) {
+        m_connected = 0;
+        paintMark(m_selected);
+    }
 }
 
 void LoggerGrid::makeCurrent(int row) {
     if (row >= 1 && row <= rowCount()) {
-        m_current = row;
         setCurrentCell(row - 1, 0);
     }
 }

@@ -4,9 +4,11 @@
 
 struct LoggerList;
 
-// The logger grid: one logger per row, numbered 1 to 39 as operators count
-// them (the column titles stand in the header, the old row 0). The colour of
-// a row's first cell tells its state; no selection highlight may hide it.
+// The logger grid: one logger per row, numbered 1 to 39 as operators count them (the
+// column titles stand in the header, the old row 0). It owns which logger is selected
+// and which one shows as connected, and paints the first cell of each row from that:
+// red for the selected logger, green for the connected one. No selection highlight
+// may hide the marks.
 class LoggerGrid final : public QTableWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(LoggerGrid)
@@ -17,25 +19,35 @@ public:
 
     explicit LoggerGrid(QWidget *parent = nullptr);
 
-    // Builds the empty grid: columns, widths, titles, every mark cleared.
-    void Init_Loggers();
     // Fills rows 1.. with the list's loggers (cells shown as Windows-1252 text).
     void load(const LoggerList &list);
 
     QString cell(int row, int column) const;
     void setCell(int row, int column, const QString &text);
+    int selectedRow() const { return m_selected; }
     Mark mark(int row) const;
-    void setMark(int row, Mark mark);
+    // The colour painted, for checks from outside; the grid never reads it back.
     QColor markColour(int row) const;
-    // The row of the cell clicked last, or made current by the console; 0 when none.
-    int current() const;
-    void makeCurrent(int row);
+
+    // The operator picked this logger.
+    void select(int row);
+    // The connection to this logger was made.
+    void showConnected(int row);
+    // Disconnect has run: a selected logger shown as connected shows as selected again.
+    void showDisconnected();
+    // A restart command dropped the link: the selected logger shows as not connected.
+    void showRestarted();
 
 Q_SIGNALS:
     // A mouse click on a cell of a logger row (1..39), with the clicked column.
-    void clicked(int row, int column);
+    void loggerClicked(int row, int column);
+    void selectionChanged(int row);
 
 private:
     QTableWidgetItem *item(int row, int column) const;
-    int m_current = 0;
+    void paintMark(int row);
+    void makeCurrent(int row);
+
+    int m_selected = 0;
+    int m_connected = 0;
 };

@@ -1,0 +1,175 @@
+#include "replies/replypath.h"
+
+#include "commands/parameterlisting.h"
+#include "console/link.h"
+#include "console/prompter.h"
+#include "console/texts.h"
+
+#include <utility>
+
+ReplyPath::ReplyPath(Link &link, ParameterListing &listing, Prompter &prompter, QString logPath,
+                     QObject *parent)
+    : QObject(parent), m_link(link), m_listing(listing), m_prompter(prompter),
+      m_logPath(std::move(logPath)) {
+    m_idleFlush.setSingleShot(true);
+    m_idleFlush.setInterval(kIdleFlushMs);
+    connect(&m_idleFlush, &QTimer::timeout, this, &ReplyPath::idleFlush);
+    connect(&m_link, &Link::readyRead, this, &ReplyPath::scheduleSlice);
+    connect(&m_link, &Link::closed, this, [this] {
+        // What the logger sent before it went is shown, not dropped; text without
+        // its line feed is shown once everything before it is.
+        m_closeSeen = true;
+        scheduleSlice();
+    });
+    connect(&m_link, &Link::connected, this, [this] {
+        // The last connection's text is shown whole before the new one's begins.
+        readAllNow();
+        flushPending();
+        m_framer.reset();
+    });
+}
+
+bool ReplyPath::reading() const {
+    return m_sliceQueued || m_link.hasData();
+}
+
+void ReplyPath::scheduleSlice() {
+    if (m_sliceQueued) {
+        return;
+    }
+    m_sliceQueued = true;
+    QMetaObject::invokeMethod(this, &ReplyPath::readSlice, Qt::QueuedConnection);
+}
+
+void ReplyPath::readSlice() {
+    if (!m_sliceQueued) {
+        return; // read meanwhile by readAllNow()
+    }
+    m_sliceQueued = false;
+    const QByteArray slice = m_link.read(kSliceBytes);
+    if (!slice.isEmpty()) {
+        process(slice);
+    }
+    if (m_link.hasData()) {
+        // The rest on the next turn: the window paints and answers in between.
+        scheduleSlice();
+    } else if (m_closeSeen) {
+        m_closeSeen = false;
+        flushPending();
+    }
+}
+
+void ReplyPath::readAllNow() {
+    m_sliceQueued = false;
+    for (QByteArray slice = m_link.read(kSliceBytes); !slice.isEmpty();
+         slice = m_link.read(kSliceBytes)) {
+        process(slice);
+    }
+}
+
+void ReplyPath::process(QByteArrayView slice) {
+    m_lines.clear();
+    m_framer.feed(slice, m_lines);
+    for (const ReplyLine &line : m_lines) {
+        // Within a line the trace piece comes first, in the log as in the lists.
+        if (!line.trace.isEmpty()) {
+            log(line.trace);
+        }
+        if (!line.operation.isEmpty()) {
+            // A piece of an over-long text is no parameter line.
+            if (!line.operationCut) {
+                m_listing.take(line.operation);
+            }
+            log(line.operation);
+        }
+    }
+    if (!m_lines.empty()) {
+        Q_EMIT linesArrived(m_lines);
+    }
+    if (m_framer.hasPending()) {
+        m_idleFlush.start();
+    } else {
+        m_idleFlush.stop();
+    }
+    endOfArrival();
+}
+
+void ReplyPath::idleFlush() {
+    // A slice still to be read would go on with the unfinished line: it restarts the wait.
+    if (!reading()) {
+        flushPending();
+    }
+}
+
+void ReplyPath::flushPending() {
+    m_idleFlush.stop();
+    if (!m_framer.hasPending()) {
+        return;
+    }
+    // Unfinished text is shown and logged but never taken for a parameter.
+    const ReplyLine rest = m_framer.takeRemainder();
+    if (!rest.trace.isEmpty()) {
+        log(rest.trace);
+    }
+    if (!rest.operation.isEmpty()) {
+        log(rest.operation);
+    }
+    Q_EMIT remainderArrived(rest);
+    endOfArrival();
+}
+
+void ReplyPath::log(const QByteArray &entry) {
+    if (m_log.isOpen() && !m_log.write(entry)) {
+        logFailed();
+    }
+}
+
+void ReplyPath::logFailed() {
+    m_log.close();
+    Q_EMIT logCaptionChanged(texts::kLogError);
+    m_logFailed = true;
+}
+
+void ReplyPath::endOfArrival() {
+    Q_EMIT arrivalEnded();
+    if (m_log.isOpen()) {
+        // Each arrival reaches the disk before the next is read.
+        if (!m_log.flush()) {
+            logFailed();
+        } else {
+            Q_EMIT logCaptionChanged(QLatin1Char(' ') + QString::number(m_log.bytesWritten()) +
+                                     texts::kLogBytesSuffix);
+            if (m_log.overLimit()) {
+                m_log.close();
+                Q_EMIT logCaptionChanged(texts::kLogTooBig);
+            }
+        }
+    }
+    if (m_logFailed) {
+        // Told once, after the arrival, so the box never interrupts a reply half shown.
+        m_logFailed = false;
+        m_prompter.inform(texts::logWriteFailed(m_log.path(), m_log.errorString()));
+    }
+}
+
+void ReplyPath::activateLog() {
+    if (m_log.isOpen()) {
+        m_prompter.inform(texts::kLogAlready);
+        return;
+    }
+    const bool fresh = m_prompter.ask(texts::kInitLog);
+    if (const auto failure =
+            m_log.open(m_logPath, fresh ? SessionLog::Mode::Truncate : SessionLog::Mode::Append)) {
+        m_prompter.inform(texts::logOpenFailed(m_logPath, *failure), Prompter::Icon::Warning);
+        return;
+    }
+    Q_EMIT logCaptionChanged(texts::kLogActive);
+}
+
+void ReplyPath::deactivateLog() {
+    if (!m_log.isOpen()) {
+        m_prompter.inform(texts::kLogNotActive);
+    }
+    m_log.close();
+    Q_EMIT logCaptionChanged(texts::kLogInactive);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "replies/replyframer.h"
+
+#include <QListWidget>
+#include <vector>
+
+// One of the two reply lists: the trace list (text outside braces) or the operation
+// list (text inside them). Keeps its newest entries up to its limit, can be switched
+// off, and turns red while the keep-alive is on (the trace list).
+class ReplyList final : public QListWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ReplyList)
+
+public:
+    enum class Part { Trace, Operation };
+    static constexpr int kLimit = 600;
+    static constexpr int kRemainderLimit = 300;
+    static constexpr qsizetype kShownChars = 4000;
+    static constexpr int kScrollWidth = 10000;
+
+    ReplyList(Part part, QWidget *parent = nullptr);
+
+    // An entry as the list shows it: long ones are cut, with a note of what is left out.
+    static QString shownText(const QByteArray &text);
+
+    // This list's pieces of the lines, in order; only those that can still be among
+    // the newest kLimit entries become items.
+    void appendLines(const std::vector<ReplyLine> &lines);
+    // This list's piece of an unfinished line; then at most one entry over
+    // kRemainderLimit is removed, shown or not.
+    void appendRemainder(const ReplyLine &rest);
+    void selectNewest();
+    void setShowing(bool on);
+    void setKeepAliveTint(bool on);
+
+private:
+    const QByteArray &pieceOf(const ReplyLine &line) const;
+    void trimTo(int limit);
+
+    Part m_part;
+    bool m_showing = true;
+};

@@ -1,0 +1,52 @@
+#include "replies/ui/replystatusbox.h"
+
+#include "console/texts.h"
+
+#include <QCheckBox>
+#include <QLabel>
+
+ReplyStatusBox::ReplyStatusBox(QWidget *parent)
+    : QFrame(parent), m_display(new QCheckBox(texts::kDisplay, this)), m_logSize(new QLabel(this)) {
+    setObjectName(QStringLiteral("Frame1"));
+    setFrameShape(QFrame::Box);
+    m_display->setObjectName(QStringLiteral("Check_Display"));
+    m_display->setGeometry(8, 8, 273, 22);
+    m_display->setAccessibleDescription(QStringLiteral("Shows replies in the lists"));
+    auto *label = new QLabel(texts::kLogAdded, this);
+    label->setObjectName(QStringLiteral("Label1"));
+    label->setGeometry(8, 40, 73, 17);
+    m_logSize->setObjectName(QStringLiteral("Log_Size"));
+    m_logSize->setGeometry(80, 40, 169, 17);
+    m_logSize->setAccessibleDescription(QStringLiteral("Session log state"));
+    connect(m_display, &QCheckBox::clicked, this, [this] {
+        showSwitch();
+        Q_EMIT displaySwitched(displayOn());
+    });
+}
+
+bool ReplyStatusBox::displayOn() const {
+    return m_display->isChecked();
+}
+
+void ReplyStatusBox::switchDisplayOn() {
+    // setChecked does not emit clicked: run the click's logic as the operator would.
+    m_display->setChecked(true);
+    showSwitch();
+    Q_EMIT displaySwitched(true);
+}
+
+void ReplyStatusBox::showSwitch() {
+    QPalette palette = m_display->palette();
+    if (displayOn()) {
+        m_display->setText(texts::kDisplayOn);
+        palette.setColor(QPalette::WindowText, QColor(0, 0, 0));
+    } else {
+        m_display->setText(texts::kDisplayOff);
+        palette.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    }
+    m_display->setPalette(palette);
+}
+
+void ReplyStatusBox::setLogCaption(const QString &caption) {
+    m_logSize->setText(caption);
+}
