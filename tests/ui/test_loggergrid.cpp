@@ -6,8 +6,13 @@
 
 #include <QElapsedTimer>
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -208,4 +213,119 @@ TEST_F(LoggerGridTest, AHugeFieldIsCutSoNothingStallsTheWindow) {
     ip->setText(QString(100000, 'y'));
     EXPECT_EQ(ip->text().size(), LoggerList::kMaxFieldBytes);
     EXPECT_LT(took.elapsed(), 3000);
+}
+
+TEST_F(LoggerGridTest, TabAndShiftTabLeaveTheGrid) {
+    writeLoggers(kList);
+    start();
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    LoggerGrid &grid = main->grid();
+    for (const Qt::KeyboardModifier modifier : {Qt::NoModifier, Qt::ShiftModifier}) {
+        grid.setFocus();
+        grid.setCurrentCell(1, 1); // a middle cell: cells are no stops on the way out
+        ASSERT_TRUE(grid.hasFocus());
+        QTest::keyClick(&grid, Qt::Key_Tab, modifier);
+        const QWidget *now = QApplication::focusWidget();
+        EXPECT_NE(now, &grid) << modifier;
+        EXPECT_TRUE(now && main->isAncestorOf(now)) << modifier;
+    }
+}
+
+TEST_F(LoggerGridTest, SpaceAndEnterActOnTheCurrentCellAsAClickDoes) {
+    writeLoggers(kList);
+    start();
+    LoggerGrid &grid = main->grid();
+    grid.setCurrentCell(1, 0);
+    QTest::keyClick(&grid, Qt::Key_Space);
+    EXPECT_EQ(grid.selectedRow(), 2);
+    EXPECT_EQ(grid.mark(2), LoggerGrid::Mark::Selected);
+    // The arrows only move the current cell, here to row 3's IP.
+    QTest::keyClick(&grid, Qt::Key_Down);
+    QTest::keyClick(&grid, Qt::Key_Right);
+    EXPECT_EQ(addressDialog(*main), nullptr);
+    EXPECT_EQ(grid.selectedRow(), 2);
+    QTest::keyClick(&grid, Qt::Key_Return);
+    QWidget *dialog = addressDialog(*main);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->findChild<QLineEdit *>("IP")->text(), "tav-3.local");
+    EXPECT_EQ(grid.selectedRow(), 2);
+}
+
+TEST_F(LoggerGridTest, CutCellTextsShowWholeInTheirTooltip) {
+    const QString host = QStringLiteral("datalogger-north-weir.field-station.example.net");
+    writeLoggers("LOGGER:North weir," + host.toLatin1() +
+                 ",4001\r\n"
+                 "LOGGER:South weir,10.0.0.6,4002\r\n");
+    start();
+    LoggerGrid &grid = main->grid();
+    const auto tip = [&grid](int row, int column) {
+        return grid.QTableWidget::item(row - 1, column)->toolTip();
+    };
+    EXPECT_EQ(tip(1, 1), host);
+    EXPECT_EQ(tip(2, 1), "");
+    EXPECT_EQ(tip(1, 0), "");
+    grid.setCell(2, 1, host);
+    EXPECT_EQ(tip(2, 1), host);
+    grid.setColumnWidth(1, 1000);
+    EXPECT_EQ(tip(1, 1), "");
+    EXPECT_EQ(tip(2, 1), "");
+}
+
+namespace {
+
+// Contrast ratio of two colours as the web's accessibility guidelines define it.
+double contrastRatio(const QColor &a, const QColor &b) {
+    const auto luminance = [](const QColor &colour) {
+        const auto linear = [](double c) {
+            return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+               0.0722 * linear(colour.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
+
+TEST_F(LoggerGridTest, MarkTextsReadOnRedAndGreenUnderADarkPalette) {
+    LoggerGrid grid;
+    QPalette dark = grid.palette();
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Button, QColor(50, 50, 50));
+    dark.setColor(QPalette::Text, Qt::white);
+    grid.setPalette(dark);
+    const QTableWidgetItem *first = grid.QTableWidget::item(2, 0);
+    const auto text = [&] {
+        const QVariant own = first->data(Qt::ForegroundRole);
+        return own.isValid() ? own.value<QBrush>().color() : grid.palette().color(QPalette::Text);
+    };
+    grid.select(3);
+    grid.showConnected(3);
+    ASSERT_EQ(grid.markColour(3), QColor(0, 255, 0));
+    EXPECT_GE(contrastRatio(text(), grid.markColour(3)), 4.5);
+    grid.showDisconnected();
+    ASSERT_EQ(grid.markColour(3), QColor(255, 0, 0));
+    EXPECT_GE(contrastRatio(text(), grid.markColour(3)), 4.5);
+    grid.select(4);
+    EXPECT_EQ(grid.markColour(3), QColor(50, 50, 50));
+    EXPECT_FALSE(first->data(Qt::ForegroundRole).isValid()); // the palette's text again
+}
+
+TEST_F(LoggerGridTest, AnEmptyGridShowsItsHintUntilACellHasText) {
+    start();
+    LoggerGrid &grid = main->grid();
+    QWidget *view = grid.viewport();
+    // Below the first row, which the text put in changes anyway.
+    const int top = grid.rowViewportPosition(1);
+    const QRect below(0, top, view->width(), view->height() - top);
+    const auto shot = [&] { return view->grab().toImage().copy(below); };
+    grid.setEmptyHint(QString());
+    const QImage plain = shot();
+    grid.setEmptyHint(QStringLiteral("No loggers.txt in /home/op \u2014 the grid stays empty"));
+    EXPECT_NE(shot(), plain);
+    grid.setCell(1, 0, QStringLiteral("North weir"));
+    EXPECT_EQ(shot(), plain);
 }

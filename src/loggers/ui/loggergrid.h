@@ -8,7 +8,8 @@ struct LoggerList;
 // column titles stand in the header, the old row 0). It owns which logger is selected
 // and which one shows as connected, and paints the first cell of each row from that:
 // red for the selected logger, green for the connected one. No selection highlight
-// may hide the marks.
+// may hide the marks. Tab leaves the grid like any other control; the arrows move the
+// current cell and Space or Enter acts on it as a click does.
 class LoggerGrid final : public QTableWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(LoggerGrid)
@@ -38,16 +39,30 @@ public:
     // A restart command dropped the link: the selected logger shows as not connected.
     void showRestarted();
 
+    // Shown inside the grid while no cell has text, saying why it is empty.
+    void setEmptyHint(const QString &text);
+
 Q_SIGNALS:
-    // A mouse click on a cell of a logger row (1..39), with the clicked column.
+    // A click on a cell of a logger row (1..39), or Space or Enter on the current cell,
+    // with that cell's column.
     void loggerClicked(int row, int column);
     void selectionChanged(int row);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     QTableWidgetItem *item(int row, int column) const;
     void paintMark(int row);
     void makeCurrent(int row);
+    void fitToolTip(QTableWidgetItem *it, int column);
+    void fitToolTips(int column);
+    bool showsEmptyHint() const;
 
     int m_selected = 0;
     int m_connected = 0;
+    QString m_emptyHint;
 };
