@@ -97,4 +97,23 @@ inline QString moreCharacters(qsizetype count) {
 inline QString logWriteFailed(const QString &file, const QString &reason) {
     return kLogError + kCrLf + QStringLiteral("%1: %2").arg(file, reason);
 }
+
+// Not among the loggers' own messages: the reply lists' context menu, to keep and pass on
+// what a logger said.
+inline const QString kCopy = QStringLiteral("Copy");
+inline const QString kCopyAll = QStringLiteral("Copy all");
+inline const QString kSaveAs = QStringLiteral("Save as\u2026");
+inline const QString kSaveTraceList = QStringLiteral("Save trace list");
+inline const QString kSaveOperationList = QStringLiteral("Save operation list");
+inline const QString kSaveList = QStringLiteral("Save list");
+inline const QString kTextFileFilter = QStringLiteral("Text files (*.txt);;All files (*)");
+// A list could not be saved: which file, and why.
+inline QString cannotSave(const QString &file, const QString &reason) {
+    return QStringLiteral("Cannot save %1: %2").arg(file, reason);
+}
+// Why a list entry cannot go into a saved file.
+inline QString notInCodePage(QChar ch) {
+    return QStringLiteral("the character \"%1\" (U+%2) has no byte in the Windows-1252 code page")
+        .arg(QString(ch), QStringLiteral("%1").arg(ch.unicode(), 4, 16, QChar('0')).toUpper());
+}
 } // namespace texts

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "console/text8.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QStringList>
+#include <functional>
+
+class Prompter;
+class QAction;
+class QListWidget;
+class QMenu;
+class QWidget;
+
+// Lets the operator keep and pass on what a logger said: a list's context menu copies
+// the selected entries or all of them, or saves them all to a text file, each exactly
+// as shown. Lives as a child of its list.
+class ListEvidence final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ListEvidence)
+
+public:
+    // Asks for the file to save to; an empty answer means the operator cancelled.
+    using ChooseFile = std::function<QString(QWidget *parent, const QString &title)>;
+    static QString chooseWithDialog(QWidget *parent, const QString &title);
+
+    ListEvidence(QListWidget &list, Prompter &prompter, ChooseFile chooseFile = chooseWithDialog);
+
+    // The entries as a file holds them: Windows-1252, every line ended by CR LF. Refuses
+    // (bytes empty, the character named) an entry the code page cannot carry.
+    static text8::Encoded fileBytes(const QStringList &entries);
+
+    // The clipboard gets the entries one a line, each ended by a newline, as a block of
+    // lines copied from an editor; with no entries it is left alone.
+    void copySelected();
+    void copyAll();
+    // Asks for a file name, then saves there.
+    void saveAs();
+    // Writes every entry to path, replacing the file only once all of it is written, so
+    // a failure leaves no partial file. Tells the operator why it failed.
+    bool saveTo(const QString &path);
+
+private:
+    QStringList selectedEntries() const;
+    QStringList allEntries() const;
+    QString saveTitle() const;
+    void showMenu(QPoint pos);
+
+    QListWidget &m_list;
+    Prompter &m_prompter;
+    ChooseFile m_chooseFile;
+    QMenu *m_menu;
+    QAction *m_copy;
+    QAction *m_copyAll;
+    QAction *m_saveAs;
+};

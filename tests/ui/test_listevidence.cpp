@@ -1,0 +1,143 @@
+#include "replies/ui/listevidence.h"
+
+#include "support/console.h"
+#include "support/fakes.h"
+#include "support/tinydisk.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <utility>
+#include <vector>
+
+namespace {
+
+QString clipboard() {
+    return QGuiApplication::clipboard()->text();
+}
+
+bool isEmptyFolder(const QString &path) {
+    return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty();
+}
+
+} // namespace
+
+class ListEvidenceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // As a reply list shows them, the newest selected as after an arrival.
+        list.setObjectName(QStringLiteral("List1"));
+        list.addItems({"Año", " ", "€", "ñ"});
+        list.setCurrentRow(3);
+        evidence = attach(list);
+    }
+    ListEvidence *attach(QListWidget &to) {
+        return new ListEvidence(to, prompter, [this](QWidget *parent, const QString &title) {
+            asked.emplace_back(parent, title);
+            return answer;
+        });
+    }
+
+    RecordingPrompter prompter;
+    QListWidget list;
+    ListEvidence *evidence = nullptr; // owned by the list
+    std::vector<std::pair<QWidget *, QString>> asked;
+    QString answer; // the scripted file choice; empty is Cancel
+    QTemporaryDir dir;
+};
+
+TEST_F(ListEvidenceTest, TheMenuCopiesEntriesOneALineInTheListsOrder) {
+    ASSERT_EQ(list.contextMenuPolicy(), Qt::CustomContextMenu);
+    auto *menu = list.findChild<QMenu *>();
+    ASSERT_NE(menu, nullptr);
+    const QList<QAction *> actions = menu->actions();
+    QStringList captions;
+    for (const QAction *action : actions) {
+        captions << action->text();
+    }
+    ASSERT_EQ(captions, (QStringList{"Copy", "Copy all", "Save as\u2026"}));
+
+    actions[0]->trigger(); // the newest, selected on arrival, stays selected
+    EXPECT_EQ(clipboard(), QStringLiteral("ñ\n"));
+    EXPECT_EQ(list.currentRow(), 3);
+    list.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list.clearSelection();
+    list.item(2)->setSelected(true);
+    list.item(0)->setSelected(true);
+    evidence->copySelected();
+    EXPECT_EQ(clipboard(), QStringLiteral("Año\n€\n"));
+
+    list.clearSelection();
+    evidence->copySelected(); // nothing selected: the clipboard keeps its text
+    Q_EMIT list.customContextMenuRequested(QPoint(5, 5));
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_EQ(clipboard(), QStringLiteral("Año\n€\n"));
+    EXPECT_FALSE(actions[0]->isEnabled());
+    EXPECT_TRUE(actions[2]->isEnabled());
+    actions[1]->trigger();
+    EXPECT_EQ(clipboard(), QStringLiteral("Año\n \n€\nñ\n"));
+    menu->hide();
+}
+
+TEST_F(ListEvidenceTest, SaveAsWritesEveryEntryInWindows1252EndedByCrLf) {
+    EXPECT_EQ(ListEvidence::fileBytes({"", " \u2026 [+9 characters]"}).bytes,
+              QByteArray("\r\n \x85 [+9 characters]\r\n"));
+
+    evidence->saveAs(); // cancelled
+    ASSERT_EQ(asked.size(), 1U);
+    EXPECT_EQ(asked[0].first, list.window());
+    EXPECT_EQ(asked[0].second, "Save trace list");
+    EXPECT_TRUE(isEmptyFolder(dir.path()));
+
+    answer = dir.filePath("trace.txt");
+    QFile older(answer);
+    ASSERT_TRUE(older.open(QIODevice::WriteOnly) && older.write(QByteArray(100, 'x')) == 100);
+    older.close();
+    evidence->saveAs();
+    EXPECT_EQ(fileBytes(answer), QByteArray("A\xF1o\r\n \r\n\x80\r\n\xF1\r\n"));
+    EXPECT_TRUE(prompter.boxes.empty());
+
+    QListWidget operation;
+    operation.setObjectName(QStringLiteral("List2"));
+    attach(operation)->saveAs();
+    ASSERT_EQ(asked.size(), 3U);
+    EXPECT_EQ(asked[2].second, "Save operation list");
+}
+
+TEST_F(ListEvidenceTest, ASaveThatCannotBeDoneSaysWhyAndLeavesNoFile) {
+    const QString inMissingFolder = dir.filePath("gone/trace.txt");
+    EXPECT_FALSE(evidence->saveTo(inMissingFolder));
+    EXPECT_FALSE(evidence->saveTo(dir.path()));
+    list.addItem(QStringLiteral("snow \u2603"));
+    const QString path = dir.filePath("trace.txt");
+    EXPECT_FALSE(evidence->saveTo(path));
+    EXPECT_EQ(prompter.texts(),
+              (QStringList{"Cannot save " + inMissingFolder + ": No such file or directory",
+                           "Cannot save " + dir.path() + ": Filename refers to a directory",
+                           "Cannot save " + path +
+                               ": the character \"\u2603\" (U+2603) has no "
+                               "byte in the Windows-1252 code page"}));
+    for (const RecordingPrompter::Box &box : prompter.boxes) {
+        EXPECT_EQ(box.icon, Prompter::Icon::Warning);
+    }
+    EXPECT_TRUE(isEmptyFolder(dir.path()));
+}
+
+TEST_F(ListEvidenceTest, AFullDiskLeavesNoPartOfTheFile) {
+    const TinyDisk disk;
+    if (!disk.mounted()) {
+        GTEST_SKIP() << "cannot mount a tmpfs (needs root): " << disk.whyNot();
+    }
+    // 20 KB on a 16 KiB disk: the first write stops short without an error.
+    for (int i = 0; i < 20; ++i) {
+        list.addItem(QString(1000, QLatin1Char('a' + i)));
+    }
+    const QString path = disk.filePath("trace.txt");
+    EXPECT_FALSE(evidence->saveTo(path));
+    EXPECT_EQ(prompter.texts(), QStringList{"Cannot save " + path + ": No space left on device"});
+    EXPECT_TRUE(isEmptyFolder(disk.path()));
+}
