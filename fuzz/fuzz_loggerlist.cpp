@@ -1,11 +1,14 @@
 // Fuzzes the list-file reader: it must never crash, must agree with a plain
-// line-by-line reading of the same bytes, and must fill the grid the same way
-// whether the lines end in CR LF or in bare LF.
+// line-by-line reading of the same bytes, must fill the grid the same way
+// whether the lines end in CR LF or in bare LF, and must never cut a valid
+// UTF-8 file's field inside a character.
 #include "loggers/loggerlist.h"
 
 #include "fuzzcheck.h"
 
 #include <QList>
+#include <QStringDecoder>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,13 +22,48 @@ bool isSeparator(char c) {
     return c == ',' || c == ':' || c == '\r';
 }
 
+// Qt's own decoder as the judge of valid UTF-8: it refuses overlong forms, surrogates
+// and code points above U+10FFFF, as the reader's check must.
+bool isValidUtf8(const QByteArray &bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder(bytes); // decoding happens here, on conversion
+    return !decoder.hasError();
+}
+
+ListEncoding expectedEncoding(const QByteArray &text) {
+    if (text.startsWith("\xEF\xBB\xBF")) {
+        return ListEncoding::Utf8;
+    }
+    const bool highBytes =
+        std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; });
+    return highBytes && isValidUtf8(text) ? ListEncoding::Utf8 : ListEncoding::Windows1252;
+}
+
+// The first kMaxFieldBytes bytes; in a UTF-8 file less the bytes of a character the
+// limit would split (up to three of them, the most a character has before its last).
+QByteArray capped(const QByteArray &field, ListEncoding encoding) {
+    const qsizetype max = LoggerList::kMaxFieldBytes;
+    QByteArray kept = field.left(max);
+    if (encoding == ListEncoding::Utf8 && field.size() > max) {
+        while (kept.size() > max - 3 &&
+               (static_cast<unsigned char>(field[kept.size()]) & 0xC0) == 0x80) {
+            kept.chop(1);
+        }
+    }
+    return kept;
+}
+
 // The reading rules applied the slow, obvious way: split into lines, split each
 // line into fields, then place the fields. The last piece of text counts as a
 // line when it is not empty, and a line's last field counts when it is not empty
 // (CR LF and bare LF files then agree); all else as the reader documents it.
-LoggerList referenceParse(const QByteArray &text) {
+LoggerList referenceParse(QByteArray text) {
     enum class Kind { None, Ftp, Logger };
     LoggerList list;
+    list.encoding = list.ftp.encoding = expectedEncoding(text);
+    if (text.startsWith("\xEF\xBB\xBF")) {
+        text.remove(0, 3); // the mark belongs to no field
+    }
     Kind kind = Kind::None;
     std::size_t target = 1;
     QList<QByteArray> lines = text.split('\n');
@@ -48,7 +86,7 @@ LoggerList referenceParse(const QByteArray &text) {
         }
         for (qsizetype n = 0; n < fields.size(); ++n) {
             if (n > 0) {
-                fields[n].truncate(LoggerList::kMaxFieldBytes);
+                fields[n] = capped(fields[n], list.encoding);
             }
             if (n == 0) {
                 if (fields[0].contains("FTPSERVER")) {
@@ -86,13 +124,15 @@ std::string describe(const LoggerList &list) {
         out += "\n  " + std::to_string(i + 1) + ": " + show(list.rows[i][0]) + " " +
                show(list.rows[i][1]) + " " + show(list.rows[i][2]);
     }
+    const auto name = [](ListEncoding e) { return e == ListEncoding::Utf8 ? "UTF-8" : "1252"; };
     return out + "\n  ftp: " + show(list.ftp.user) + " " + show(list.ftp.password) + " " +
-           show(list.ftp.server);
+           show(list.ftp.server) + " (" + name(list.ftp.encoding) + ")\n  " + name(list.encoding);
 }
 
 bool sameList(const LoggerList &a, const LoggerList &b) {
     return a.rows == b.rows && a.ftp.user == b.ftp.user && a.ftp.password == b.ftp.password &&
-           a.ftp.server == b.ftp.server;
+           a.ftp.server == b.ftp.server && a.encoding == b.encoding &&
+           a.ftp.encoding == b.ftp.encoding;
 }
 
 bool holdsNoSeparator(const QByteArray &value) {
@@ -117,6 +157,19 @@ void checkShape(const LoggerList &list, const QByteArray &input) {
     for (const QByteArray *field : {&list.ftp.user, &list.ftp.password, &list.ftp.server}) {
         require(holdsNoSeparator(*field), "an FTP field holds a separator or line feed",
                 [&] { return show(input) + "\n" + describe(list); });
+    }
+    // Cut or not, every field of a valid UTF-8 file is whole characters.
+    if (isValidUtf8(input)) {
+        for (const auto &row : list.rows) {
+            for (const QByteArray &cell : row) {
+                require(isValidUtf8(cell), "a UTF-8 grid cell ends inside a character",
+                        [&] { return show(input) + "\n" + describe(list); });
+            }
+        }
+        for (const QByteArray *field : {&list.ftp.user, &list.ftp.password, &list.ftp.server}) {
+            require(isValidUtf8(*field), "a UTF-8 FTP field ends inside a character",
+                    [&] { return show(input) + "\n" + describe(list); });
+        }
     }
 }
 

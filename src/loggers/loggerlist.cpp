@@ -15,6 +15,8 @@ bool isSeparator(char c) {
 // linear however long a line is.
 class ListReader {
 public:
+    explicit ListReader(ListEncoding encoding) { m_list.encoding = m_list.ftp.encoding = encoding; }
+
     LoggerList read(QByteArrayView text) {
         qsizetype lineStart = 0;
         qsizetype fieldStart = 0;
@@ -48,7 +50,7 @@ public:
 private:
     void closeField(QByteArrayView field) {
         if (m_fieldNumber > 0 && field.size() > LoggerList::kMaxFieldBytes) {
-            field = field.first(LoggerList::kMaxFieldBytes);
+            field = field.first(keptBytes(field));
         }
         if (m_fieldNumber == 0) {
             // Checked in this order: a field holding both words is a logger.
@@ -69,6 +71,20 @@ private:
             }
         }
         ++m_fieldNumber;
+    }
+
+    // A UTF-8 character the limit falls inside is left out whole: its bytes before the
+    // limit alone would show as a broken character. A character has at most three
+    // bytes after its first.
+    qsizetype keptBytes(QByteArrayView field) const {
+        qsizetype kept = LoggerList::kMaxFieldBytes;
+        if (m_list.encoding == ListEncoding::Utf8) {
+            for (int n = 0; n < 3 && (static_cast<unsigned char>(field[kept]) & 0xC0) == 0x80;
+                 ++n) {
+                --kept;
+            }
+        }
+        return kept;
     }
 
     std::array<QByteArray, 3> &targetRow() {
@@ -97,5 +113,9 @@ private:
 } // namespace
 
 LoggerList parseLoggerList(QByteArrayView text) {
-    return ListReader().read(text);
+    const ListEncoding encoding = detectListEncoding(text);
+    if (text.startsWith(kUtf8ByteOrderMark)) {
+        text = text.sliced(kUtf8ByteOrderMark.size());
+    }
+    return ListReader(encoding).read(text);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "loggers/listencoding.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <array>
@@ -7,26 +9,31 @@
 
 // Reads the bytes of loggers.txt into grid rows and the FTP server entry.
 // Bytes are kept exactly as the file holds them (no decoding, no trimming);
-// display code decodes them once. The reader never fails: lines it cannot
-// place are ignored, as the console has always done with this file.
+// display code decodes them once, with decodeListText and the encoding found
+// for the whole file (a UTF-8 byte-order mark is dropped before reading). The
+// reader never fails: lines it cannot place are ignored, as the console has
+// always done with this file.
 // The account the loggers fetch new applications from, as the list file names it.
 struct FtpAccount {
     QByteArray user;
     QByteArray password;
     QByteArray server;
+    ListEncoding encoding = ListEncoding::Windows1252; // that of the file it came from
 };
 
 struct LoggerList {
     static constexpr int kMaxRows = 39; // grid rows 1..39
     // What one field keeps of the file: room for the longest host name (253 characters)
     // and more, yet never so much that a grid cell, a dialog or a message quoting it
-    // could stall the window. Longer fields keep their first kMaxFieldBytes bytes.
+    // could stall the window. Longer fields keep their first kMaxFieldBytes bytes, less
+    // the start of a UTF-8 character the limit would split.
     static constexpr qsizetype kMaxFieldBytes = 256;
     // rows[i] is grid row i+1: {identifier, host, port}; cells never written stay empty.
     // rows.size() is the number of grid rows the file reached (<= 39); a blank line
     // after a logger line occupies a row, so rows may contain empty rows.
     std::vector<std::array<QByteArray, 3>> rows;
     FtpAccount ftp; // empty when there is no FTPSERVER entry
+    ListEncoding encoding = ListEncoding::Windows1252;
 };
 
 LoggerList parseLoggerList(QByteArrayView text);

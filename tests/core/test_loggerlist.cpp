@@ -39,21 +39,27 @@ std::string show(const LoggerList &list) {
         out += "\n  " + std::to_string(i + 1) + ": " + show(list.rows[i][0]) + " " +
                show(list.rows[i][1]) + " " + show(list.rows[i][2]);
     }
+    const auto name = [](ListEncoding e) {
+        return e == ListEncoding::Utf8 ? std::string("UTF-8") : std::string("Windows-1252");
+    };
     return out + "\n  ftp: " + show(list.ftp.user) + " " + show(list.ftp.password) + " " +
-           show(list.ftp.server);
+           show(list.ftp.server) + " (" + name(list.ftp.encoding) + ")\n  " + name(list.encoding);
 }
 
 ::testing::AssertionResult sameList(const LoggerList &actual, const LoggerList &expected) {
     if (actual.rows == expected.rows && actual.ftp.user == expected.ftp.user &&
-        actual.ftp.password == expected.ftp.password && actual.ftp.server == expected.ftp.server) {
+        actual.ftp.password == expected.ftp.password && actual.ftp.server == expected.ftp.server &&
+        actual.encoding == expected.encoding && actual.ftp.encoding == expected.ftp.encoding) {
         return ::testing::AssertionSuccess();
     }
     return ::testing::AssertionFailure()
            << "\nactual:   " << show(actual) << "\nexpected: " << show(expected);
 }
 
-LoggerList listOf(Rows rows, QByteArray user = {}, QByteArray pass = {}, QByteArray server = {}) {
+LoggerList listOf(Rows rows, QByteArray user = {}, QByteArray pass = {}, QByteArray server = {},
+                  ListEncoding encoding = ListEncoding::Windows1252) {
     LoggerList list;
+    list.encoding = list.ftp.encoding = encoding;
     list.rows = std::move(rows);
     list.ftp.user = std::move(user);
     list.ftp.password = std::move(pass);
@@ -371,6 +377,80 @@ TEST(LoggerList, OneHugeLineWithoutLineEnd) {
 
     // One huge line of no kind at all is read and changes nothing.
     EXPECT_TRUE(sameList(parseLoggerList(id), listOf({})));
+}
+
+// The same names saved by a Linux editor (UTF-8) and by the Windows PCs (one byte each).
+const QByteArray kUtf8List = "FTPSERVER:se\xC3\xB1or,p,ftp.example.net\r\n"
+                             "LOGGER:Estaci\xC3\xB3n,h,1\r\nLOGGER:Z\xC3\xBCrich,g,2\r\n";
+const QByteArray kWindowsList = "FTPSERVER:se\xF1or,p,ftp.example.net\r\n"
+                                "LOGGER:Estaci\xF3n,h,1\r\nLOGGER:Z\xFCrich,g,2\r\n";
+
+TEST(LoggerListEncoding, Utf8WithOrWithoutByteOrderMark) {
+    const LoggerList expected = listOf({{"Estaci\xC3\xB3n", "h", "1"}, {"Z\xC3\xBCrich", "g", "2"}},
+                                       "se\xC3\xB1or", "p", "ftp.example.net", ListEncoding::Utf8);
+    for (const QByteArray &text : {kUtf8List, "\xEF\xBB\xBF" + kUtf8List}) {
+        SCOPED_TRACE(show(text));
+        const LoggerList list = parseLoggerList(text);
+        EXPECT_TRUE(sameList(list, expected));
+        EXPECT_EQ(decodeListText(list.rows[0][0], list.encoding), QStringLiteral("Estación"));
+        EXPECT_EQ(decodeListText(list.rows[1][0], list.encoding), QStringLiteral("Zürich"));
+        EXPECT_EQ(decodeListText(list.ftp.user, list.ftp.encoding), QStringLiteral("señor"));
+    }
+    // The mark decides even when a broken sequence follows; that one shows as U+FFFD.
+    const LoggerList marked = parseLoggerList("\xEF\xBB\xBFLOGGER:Estaci\xF3n,h,1\r\n");
+    EXPECT_TRUE(
+        sameList(marked, listOf({{"Estaci\xF3n", "h", "1"}}, {}, {}, {}, ListEncoding::Utf8)));
+    EXPECT_EQ(decodeListText(marked.rows[0][0], marked.encoding), QStringLiteral("Estaci\uFFFDn"));
+}
+
+TEST(LoggerListEncoding, WindowsListReadsAsBefore) {
+    const LoggerList list = parseLoggerList(kWindowsList);
+    EXPECT_TRUE(sameList(list, listOf({{"Estaci\xF3n", "h", "1"}, {"Z\xFCrich", "g", "2"}},
+                                      "se\xF1or", "p", "ftp.example.net")));
+    EXPECT_EQ(decodeListText(list.rows[0][0], list.encoding), QStringLiteral("Estación"));
+    EXPECT_EQ(decodeListText(list.ftp.user, list.ftp.encoding), QStringLiteral("señor"));
+    EXPECT_EQ(decodeListText("\x80\x81\xFF", list.encoding), QStringLiteral("\u20AC\u0081\u00FF"));
+}
+
+TEST(LoggerListEncoding, OneBrokenSequenceMakesTheFileWindows1252) {
+    // Each flaw in an otherwise UTF-8 file; the bytes are kept as they are.
+    const char *const flaws[] = {// overlong forms
+                                 "\xC0\xAF", "\xC1\xBF", "\xE0\x80\xAF", "\xF0\x8F\xBF\xBF",
+                                 // surrogates
+                                 "\xED\xA0\x80", "\xED\xBF\xBF",
+                                 // beyond U+10FFFF, or no lead byte at all
+                                 "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xFF", "\x80",
+                                 // cut short
+                                 "\xE2\x82", "\xE2\x82x", "\xF0\x9F\x98"};
+    for (const char *flaw : flaws) {
+        SCOPED_TRACE(show(flaw));
+        const QByteArray text = "LOGGER:Estaci\xC3\xB3n," + QByteArray(flaw) + ",1";
+        EXPECT_TRUE(sameList(parseLoggerList(text), listOf({{"Estaci\xC3\xB3n", flaw, "1"}})));
+    }
+    // The limits themselves are UTF-8.
+    for (const char *edge : {"\xC2\x80", "\xED\x9F\xBF", "\xEE\x80\x80", "\xF4\x8F\xBF\xBF"}) {
+        SCOPED_TRACE(show(edge));
+        EXPECT_EQ(parseLoggerList("LOGGER:A," + QByteArray(edge)).encoding, ListEncoding::Utf8);
+    }
+}
+
+TEST(LoggerListEncoding, LimitNeverSplitsAUtf8Character) {
+    const QByteArray characters[] = {"\xC3\xB3", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};
+    for (const QByteArray &ch : characters) {
+        for (qsizetype at = LoggerList::kMaxFieldBytes - ch.size(); at < LoggerList::kMaxFieldBytes;
+             ++at) {
+            SCOPED_TRACE(show(ch) + " at " + std::to_string(at));
+            const QByteArray field = QByteArray(at, 'a') + ch + "zz";
+            const qsizetype kept =
+                at + ch.size() <= LoggerList::kMaxFieldBytes ? at + ch.size() : at;
+            EXPECT_TRUE(
+                sameList(parseLoggerList("LOGGER:A," + field),
+                         listOf({{"A", field.first(kept), ""}}, {}, {}, {}, ListEncoding::Utf8)));
+            // In a Windows-1252 file each byte is a character: the limit is exact.
+            EXPECT_TRUE(sameList(parseLoggerList("LOGGER:\xFF," + field),
+                                 listOf({{"\xFF", field.first(LoggerList::kMaxFieldBytes), ""}})));
+        }
+    }
 }
 
 } // namespace
