@@ -4,6 +4,7 @@
 #include "loggers/loggerlist.h"
 #include "loggers/ui/loggergrid.h"
 
+#include <QDialog>
 #include <QElapsedTimer>
 
 #include <QApplication>
@@ -213,6 +214,29 @@ TEST_F(LoggerGridTest, AHugeFieldIsCutSoNothingStallsTheWindow) {
     ip->setText(QString(100000, 'y'));
     EXPECT_EQ(ip->text().size(), LoggerList::kMaxFieldBytes);
     EXPECT_LT(took.elapsed(), 3000);
+}
+
+TEST_F(LoggerGridTest, Utf8ListIsShownAsWrittenAndTheFtpUserGoesOutInWindows1252) {
+    writeLoggers("FTPSERVER:se\xC3\xB1or,cl\xC3\xA1ve,ftp.example.net\r\n"
+                 "LOGGER:Estaci\xC3\xB3n,127.0.0.1," +
+                 QByteArray::number(peer.port()) + "\r\nLOGGER:Z\xC3\xBCrich,g,2\r\n");
+    start();
+    EXPECT_EQ(main->grid().cell(1, 0), QStringLiteral("Estación"));
+    EXPECT_EQ(main->grid().cell(2, 0), QStringLiteral("Zürich"));
+    connectRow(1);
+    ASSERT_TRUE(peer.waitForBytes(6));
+    peer.clearReceived();
+    trigger("Rec_app1");
+    QDialog *form = openDialog(*main, "FTPData");
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->findChild<QLineEdit *>("ftpuser")->text(), QStringLiteral("señor"));
+    EXPECT_EQ(form->findChild<QLineEdit *>("ftppass")->text(), QStringLiteral("cláve"));
+    form->findChild<QPushButton *>("FTPData_Accept")->click();
+    const QByteArray frame = "TAV@10se\xF1or:cl\xE1ve@ftp.example.net";
+    ASSERT_TRUE(peer.waitForBytes(frame.size()));
+    LoopbackPeer::settle(30);
+    EXPECT_EQ(peer.received(), frame);
+    EXPECT_TRUE(prompter.boxes.empty());
 }
 
 TEST_F(LoggerGridTest, TabAndShiftTabLeaveTheGrid) {

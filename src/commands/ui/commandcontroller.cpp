@@ -16,6 +16,7 @@
 #include "console/text8.h"
 #include "console/texts.h"
 #include "console/ui/singlewindow.h"
+#include "loggers/listencoding.h"
 
 CommandController::CommandController(Connection &connection, Link &link, ParameterListing &listing,
                                      Prompter &prompter, const Clock &clock, QWidget *dialogParent)
@@ -87,9 +88,10 @@ void CommandController::openParameters() {
 
 void CommandController::openFtpSettings() {
     showSingle(m_ftp, [this] {
-        auto *dialog = new FtpDialog(text8::toDisplay(m_ftpAccount.user),
-                                     text8::toDisplay(m_ftpAccount.password),
-                                     text8::toDisplay(m_ftpAccount.server), m_dialogParent);
+        const ListEncoding encoding = m_ftpAccount.encoding;
+        auto *dialog = new FtpDialog(decodeListText(m_ftpAccount.user, encoding),
+                                     decodeListText(m_ftpAccount.password, encoding),
+                                     decodeListText(m_ftpAccount.server, encoding), m_dialogParent);
         connect(dialog, &FtpDialog::accepted, this,
                 [this, dialog](const QString &user, const QString &pass, const QString &server) {
                     QByteArray u;

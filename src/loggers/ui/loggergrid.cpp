@@ -1,6 +1,5 @@
 #include "loggers/ui/loggergrid.h"
 
-#include "console/text8.h"
 #include "loggers/loggerlist.h"
 
 #include <QHeaderView>
@@ -76,7 +75,7 @@ void LoggerGrid::load(const LoggerList &list) {
             break;
         }
         for (int column = 0; column < 3; ++column) {
-            setCell(row, column, text8::toDisplay(cells[column]));
+            setCell(row, column, decodeListText(cells[column], list.encoding));
         }
         ++row;
     }
