@@ -5,6 +5,7 @@
 #include "console/prompter.h"
 #include "console/texts.h"
 
+#include <QElapsedTimer>
 #include <utility>
 
 ReplyPath::ReplyPath(Link &link, ParameterListing &listing, Prompter &prompter, QString logPath,
@@ -46,12 +47,19 @@ void ReplyPath::readSlice() {
         return; // read meanwhile by readAllNow()
     }
     m_sliceQueued = false;
-    const QByteArray slice = m_link.read(kSliceBytes);
-    if (!slice.isEmpty()) {
+    // Slices for a few milliseconds, then the lists show the newest of them and the
+    // window paints and answers before the next turn.
+    QElapsedTimer turn;
+    turn.start();
+    do {
+        const QByteArray slice = m_link.read(kSliceBytes);
+        if (slice.isEmpty()) {
+            break;
+        }
         process(slice);
-    }
+    } while (m_link.hasData() && !turn.hasExpired(kTurnBudgetMs));
+    endOfArrival();
     if (m_link.hasData()) {
-        // The rest on the next turn: the window paints and answers in between.
         scheduleSlice();
     } else if (m_closeSeen) {
         m_closeSeen = false;
@@ -65,6 +73,7 @@ void ReplyPath::readAllNow() {
          slice = m_link.read(kSliceBytes)) {
         process(slice);
     }
+    endOfArrival();
 }
 
 void ReplyPath::process(QByteArrayView slice) {
@@ -91,7 +100,7 @@ void ReplyPath::process(QByteArrayView slice) {
     } else {
         m_idleFlush.stop();
     }
-    endOfArrival();
+    updateLogStatus();
 }
 
 void ReplyPath::idleFlush() {
@@ -115,6 +124,7 @@ void ReplyPath::flushPending() {
         log(rest.operation);
     }
     Q_EMIT remainderArrived(rest);
+    updateLogStatus();
     endOfArrival();
 }
 
@@ -130,21 +140,26 @@ void ReplyPath::logFailed() {
     m_logFailed = true;
 }
 
+void ReplyPath::updateLogStatus() {
+    if (!m_log.isOpen()) {
+        return;
+    }
+    // Each slice reaches the disk before the next is read, and the limit is checked as
+    // often, so the log passes it by at most one slice and one bounded entry.
+    if (!m_log.flush()) {
+        logFailed();
+        return;
+    }
+    Q_EMIT logCaptionChanged(QLatin1Char(' ') + QString::number(m_log.bytesWritten()) +
+                             texts::kLogBytesSuffix);
+    if (m_log.overLimit()) {
+        m_log.close();
+        Q_EMIT logCaptionChanged(texts::kLogTooBig);
+    }
+}
+
 void ReplyPath::endOfArrival() {
     Q_EMIT arrivalEnded();
-    if (m_log.isOpen()) {
-        // Each arrival reaches the disk before the next is read.
-        if (!m_log.flush()) {
-            logFailed();
-        } else {
-            Q_EMIT logCaptionChanged(QLatin1Char(' ') + QString::number(m_log.bytesWritten()) +
-                                     texts::kLogBytesSuffix);
-            if (m_log.overLimit()) {
-                m_log.close();
-                Q_EMIT logCaptionChanged(texts::kLogTooBig);
-            }
-        }
-    }
     if (m_logFailed) {
         // Told once, after the arrival, so the box never interrupts a reply half shown.
         m_logFailed = false;

@@ -23,6 +23,8 @@ class ReplyPath final : public QObject {
 public:
     static constexpr int kIdleFlushMs = 1000;
     static constexpr qint64 kSliceBytes = 64 * 1024;
+    // How long one turn of the event loop may read slices before the window gets its turn.
+    static constexpr qint64 kTurnBudgetMs = 5;
 
     ReplyPath(Link &link, ParameterListing &listing, Prompter &prompter, QString logPath,
               QObject *parent = nullptr);
@@ -40,7 +42,7 @@ Q_SIGNALS:
     // Text left without its line feed: shown after an idle second, or when the link
     // closes or starts anew, once everything before it is shown.
     void remainderArrived(const ReplyLine &rest);
-    // After each slice and each remainder.
+    // After the slices of one turn, and after each remainder: the lists show what came.
     void arrivalEnded();
     void logCaptionChanged(const QString &caption);
 
@@ -50,10 +52,11 @@ private:
     void readAllNow();
     void process(QByteArrayView slice);
     void flushPending();
+    void updateLogStatus();
+    void endOfArrival();
     void idleFlush();
     void log(const QByteArray &entry);
     void logFailed();
-    void endOfArrival();
 
     Link &m_link;
     ParameterListing &m_listing;

@@ -47,27 +47,34 @@ void ReplyList::appendLines(const std::vector<ReplyLine> &lines) {
     if (!m_showing) {
         return;
     }
-    // Walk back to the oldest piece that can still be among the newest kLimit.
-    auto first = lines.end();
-    int kept = 0;
-    while (first != lines.begin() && kept < kLimit) {
-        --first;
-        if (!pieceOf(*first).isEmpty()) {
-            ++kept;
+    for (const ReplyLine &line : lines) {
+        if (const QByteArray &piece = pieceOf(line); !piece.isEmpty()) {
+            m_pending.append(piece);
         }
     }
-    if (kept == 0) {
+    if (m_pending.size() > kLimit) {
+        m_pending.remove(0, m_pending.size() - kLimit);
+    }
+}
+
+void ReplyList::addPending() {
+    if (m_pending.isEmpty()) {
         return;
     }
-    if (kept == kLimit) {
-        clear(); // every entry shown so far would be trimmed away
+    // Entries the new ones would push past the limit go first, in one step.
+    const int surplus = count() + static_cast<int>(m_pending.size()) - kLimit;
+    if (surplus >= count()) {
+        clear();
+    } else if (surplus > 0) {
+        model()->removeRows(0, surplus);
     }
-    for (auto it = first; it != lines.end(); ++it) {
-        if (const QByteArray &piece = pieceOf(*it); !piece.isEmpty()) {
-            addItem(shownText(piece));
-        }
+    QStringList shown;
+    shown.reserve(m_pending.size());
+    for (const QByteArray &piece : std::as_const(m_pending)) {
+        shown.append(shownText(piece));
     }
-    trimTo(kLimit);
+    m_pending.clear();
+    addItems(shown);
 }
 
 void ReplyList::appendRemainder(const ReplyLine &rest) {
@@ -75,6 +82,7 @@ void ReplyList::appendRemainder(const ReplyLine &rest) {
     if (piece.isEmpty()) {
         return;
     }
+    addPending();
     if (m_showing) {
         addItem(shownText(piece));
     }
@@ -83,14 +91,12 @@ void ReplyList::appendRemainder(const ReplyLine &rest) {
     }
 }
 
-void ReplyList::trimTo(int limit) {
-    while (count() > limit) {
-        delete takeItem(0);
-    }
-}
-
-void ReplyList::selectNewest() {
+void ReplyList::showArrived() {
+    addPending();
     if (count() > 0) {
+        // Laid out now: a repaint before the view's own deferred layout would show an
+        // empty list, and a flood keeps deferring it.
+        executeDelayedItemsLayout();
         setCurrentRow(count() - 1);
     }
 }

@@ -24,20 +24,22 @@ public:
     // An entry as the list shows it: long ones are cut, with a note of what is left out.
     static QString shownText(const QByteArray &text);
 
-    // This list's pieces of the lines, in order; only those that can still be among
-    // the newest kLimit entries become items.
+    // This list's pieces of the lines, in order. They are kept until the arrival ends,
+    // and only those that can still be among the newest kLimit entries become items.
     void appendLines(const std::vector<ReplyLine> &lines);
     // This list's piece of an unfinished line; then at most one entry over
     // kRemainderLimit is removed, shown or not.
     void appendRemainder(const ReplyLine &rest);
-    void selectNewest();
+    // The arrival has ended: its entries are shown, laid out, and the newest selected.
+    void showArrived();
     void setShowing(bool on);
     void setKeepAliveTint(bool on);
 
 private:
     const QByteArray &pieceOf(const ReplyLine &line) const;
-    void trimTo(int limit);
+    void addPending();
 
     Part m_part;
     bool m_showing = true;
+    QList<QByteArray> m_pending; // the newest pieces of the arrival, at most kLimit
 };
