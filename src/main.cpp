@@ -3,18 +3,53 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void sayNoDisplay(const char *why) {
+    std::fprintf(stderr,
+                 "mirvane: no display found (%s).\n"
+                 "Run it from a desktop session, or under Xvfb: xvfb-run -a mirvane\n",
+                 why);
+}
+
+QtMessageHandler g_qtHandler = nullptr;
+
+// A display that is named but cannot be reached makes Qt give up with a fatal message
+// about reinstalling; the operator is told what is really wrong instead, as when no
+// display is named at all.
+void onQtMessage(QtMsgType type, const QMessageLogContext &context, const QString &message) {
+    const bool xcbUnreachable = qstrcmp(context.category, "qt.qpa.xcb") == 0 &&
+                                message.contains(QLatin1String("could not connect to display"));
+    const bool pluginFailed = qstrcmp(context.category, "qt.qpa.plugin") == 0 &&
+                              message.contains(QLatin1String("Could not load the Qt platform"));
+    if (xcbUnreachable || pluginFailed) {
+        return; // said below, in the operator's words
+    }
+    if (type == QtFatalMsg &&
+        message.contains(QLatin1String("no Qt platform plugin could be initialized"))) {
+        sayNoDisplay("the display named in DISPLAY cannot be reached");
+        std::_Exit(2);
+    }
+    if (g_qtHandler) {
+        g_qtHandler(type, context, message);
+    } else {
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    }
+}
+
+} // namespace
 
 int main(int argc, char **argv) {
 #ifdef Q_OS_LINUX
-    // Without a display Qt would abort with a plugin error; say what is wrong instead.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        std::fprintf(stderr, "mirvane: no display found (DISPLAY and WAYLAND_DISPLAY are unset).\n"
-                             "Run it from a desktop session, or under Xvfb: "
-                             "xvfb-run -a mirvane\n");
+        sayNoDisplay("DISPLAY and WAYLAND_DISPLAY are unset");
         return 2;
     }
 #endif
+    g_qtHandler = qInstallMessageHandler(onQtMessage);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mirvane"));
     MainWindow window;
