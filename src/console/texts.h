@@ -116,4 +116,22 @@ inline QString notInCodePage(QChar ch) {
     return QStringLiteral("the character \"%1\" (U+%2) has no byte in the Windows-1252 code page")
         .arg(QString(ch), QStringLiteral("%1").arg(ch.unicode(), 4, 16, QChar('0')).toUpper());
 }
+// Start-up, on standard error and in the empty grid: where the list was looked for.
+inline QString listRead(const QString &file, int loggers) {
+    return QStringLiteral("mirvane: %1 logger(s) read from %2").arg(loggers).arg(file);
+}
+inline QString listMissing(const QString &folder) {
+    return QStringLiteral("mirvane: no loggers.txt in %1").arg(folder);
+}
+inline QString listUnreadable(const QString &file, const QString &reason) {
+    return QStringLiteral("mirvane: cannot read %1: %2").arg(file, reason);
+}
+inline QString emptyGridHint(const QString &folder) {
+    return QStringLiteral("No loggers.txt in %1.\n\nStart Mirvane from the folder that holds "
+                          "the list of loggers.")
+        .arg(folder);
+}
+inline QString noLoggersHint(const QString &file) {
+    return QStringLiteral("No loggers in %1.").arg(file);
+}
 } // namespace texts

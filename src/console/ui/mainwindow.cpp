@@ -13,13 +13,17 @@
 #include "loggers/ui/ipportdialog.h"
 #include "loggers/ui/loggergrid.h"
 #include "replies/replypath.h"
+#include "replies/ui/listevidence.h"
 #include "replies/ui/replylist.h"
 #include "replies/ui/replystatusbox.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QMenuBar>
+#include <algorithm>
+#include <cstdio>
 
 // Resources of a static library are not registered by themselves.
 static void initResources() {
@@ -27,6 +31,10 @@ static void initResources() {
 }
 
 namespace {
+
+void tellOnStandardError(const QString &line) {
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+}
 
 template <typename Owned, typename Given> std::unique_ptr<Owned> unlessGiven(Given *given) {
     return given ? nullptr : std::make_unique<Owned>();
@@ -104,8 +112,9 @@ void MainWindow::wire() {
     for (ReplyList *list : {m_traceList, m_operationList}) {
         connect(m_replies, &ReplyPath::linesArrived, list, &ReplyList::appendLines);
         connect(m_replies, &ReplyPath::remainderArrived, list, &ReplyList::appendRemainder);
-        connect(m_replies, &ReplyPath::arrivalEnded, list, &ReplyList::selectNewest);
+        connect(m_replies, &ReplyPath::arrivalEnded, list, &ReplyList::showArrived);
         connect(m_replyStatus, &ReplyStatusBox::displaySwitched, list, &ReplyList::setShowing);
+        new ListEvidence(*list, m_prompter); // Copy, Copy all and Save as… on the list
     }
     connect(m_replies, &ReplyPath::logCaptionChanged, m_replyStatus,
             &ReplyStatusBox::setLogCaption);
@@ -160,20 +169,31 @@ QString MainWindow::pathOf(const QString &fileName) const {
 }
 
 void MainWindow::loadLoggers() {
-    const QString path = pathOf(QStringLiteral("loggers.txt"));
+    // The operator is told where the list was read from, or looked for: on standard
+    // error always, and inside the grid while it is empty.
+    const QString path = QFileInfo(pathOf(QStringLiteral("loggers.txt"))).absoluteFilePath();
+    const QString folder = QFileInfo(path).absolutePath();
     const FileRead read = readWholeFile(path);
-    switch (read.status) {
-    case FileRead::Status::Missing:
-        return; // no list is no error: the grid stays empty
-    case FileRead::Status::Unreadable:
-        m_prompter.inform(texts::cannotRead(path, read.reason), Prompter::Icon::Warning);
+    if (read.status != FileRead::Status::Ok) {
+        m_grid->setEmptyHint(texts::emptyGridHint(folder));
+        if (read.status == FileRead::Status::Missing) {
+            tellOnStandardError(texts::listMissing(folder));
+            return; // no list is no error
+        }
+        tellOnStandardError(texts::listUnreadable(path, read.reason));
+        m_prompter.inform(texts::cannotRead(pathOf(QStringLiteral("loggers.txt")), read.reason),
+                          Prompter::Icon::Warning);
         return;
-    case FileRead::Status::Ok:
-        break;
     }
     const LoggerList list = parseLoggerList(read.bytes);
     m_grid->load(list);
     m_commands->setFtpAccount(list.ftp);
+    const auto loggers = std::count_if(list.rows.begin(), list.rows.end(), [](const auto &row) {
+        return std::any_of(row.begin(), row.end(),
+                           [](const QByteArray &cell) { return !cell.isEmpty(); });
+    });
+    tellOnStandardError(texts::listRead(path, static_cast<int>(loggers)));
+    m_grid->setEmptyHint(texts::noLoggersHint(path));
 }
 
 void MainWindow::onLoggerClicked(int row, int column) {
@@ -202,7 +222,12 @@ void MainWindow::openAddressDialog(int row) {
 }
 
 void MainWindow::showAbout() {
-    showSingle(m_about, [this] { return new AboutBox(this); });
+    showSingle(m_about, [this] {
+        auto *about = new AboutBox(this);
+        // Centred on the console, like its dialogs.
+        about->move(mapToGlobal(rect().center()) - about->rect().center());
+        return about;
+    });
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
