@@ -4,7 +4,9 @@
 #include "loggers/ui/loggergrid.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -12,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTimer>
 #include <sys/stat.h>
@@ -243,4 +246,65 @@ TEST_F(MainWindowTest, AboutShowsOneBoxWithTheProgramsName) {
     const QPixmap icon = about->findChild<QLabel *>("Picture1")->pixmap();
     EXPECT_EQ(icon.size(), QSize(64, 64));
     EXPECT_TRUE(main->isEnabled());
+}
+
+// Every text the operator sees fits its control at desktop font sizes from 9 to 12 points.
+TEST_F(MainWindowTest, NoTextIsCutAtDesktopFontSizes) {
+    const QFont original = QApplication::font();
+    for (const int points : {9, 12}) {
+        SCOPED_TRACE(points);
+        QFont font = original;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        main.reset();
+        start();
+        const auto fits = [](const QWidget *widget, const QString &text) {
+            const QFontMetrics metrics(widget->font());
+            EXPECT_GE(widget->width(), metrics.horizontalAdvance(text)) << text.toStdString();
+            EXPECT_GE(widget->height(), metrics.height()) << text.toStdString();
+        };
+        for (const char *name : {"Label3", "Label1"}) {
+            const auto *label = main->findChild<QLabel *>(name);
+            fits(label, label->text());
+        }
+        fits(main->findChild<QLabel *>("Cuenta"), "Ready for connection");
+        for (const QString &caption :
+             {QStringLiteral("Desactivado por tamaño"), QStringLiteral(" 10000000 bytes")}) {
+            fits(main->findChild<QLabel *>("Log_Size"), caption);
+        }
+        auto *display = main->findChild<QCheckBox *>("Check_Display");
+        display->click();
+        EXPECT_GE(display->width(), display->sizeHint().width());
+        const LoggerGrid &grid = main->grid();
+        const QFontMetrics cells(grid.font());
+        EXPECT_GE(grid.columnWidth(2), cells.horizontalAdvance("65535") + 4);
+        for (int column = 0; column < 3; ++column) {
+            const QString title = grid.horizontalHeaderItem(column)->text();
+            EXPECT_GE(grid.columnWidth(column), cells.horizontalAdvance(title) + 4);
+        }
+        trigger("Acerca_de");
+        const QWidget *about = main->findChild<QWidget *>("Acerca");
+        for (const auto *label : about->findChildren<QLabel *>()) {
+            if (!label->text().isEmpty()) {
+                fits(label, label->text());
+                EXPECT_LE(label->geometry().right(), about->width()) << label->text().toStdString();
+            }
+        }
+        clickCell(1, 1);
+        const QWidget *address = openDialog(*main, "IP_Port");
+        ASSERT_NE(address, nullptr);
+        for (const auto *button : address->findChildren<QPushButton *>()) {
+            EXPECT_GE(button->width(), button->sizeHint().width());
+        }
+    }
+    QApplication::setFont(original);
+}
+
+TEST_F(MainWindowTest, AboutOpensCentredOnTheConsole) {
+    start();
+    main->move(100, 80);
+    trigger("Acerca_de");
+    const QWidget *about = main->findChild<QWidget *>("Acerca");
+    const QPoint centre = main->mapToGlobal(main->rect().center());
+    EXPECT_LE((about->geometry().center() - centre).manhattanLength(), 4);
 }

@@ -1,6 +1,7 @@
 #include "about/ui/aboutbox.h"
 
 #include "console/texts.h"
+#include "console/ui/fit.h"
 
 #include <QFont>
 #include <QLabel>
@@ -10,8 +11,6 @@ AboutBox::AboutBox(QWidget *parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("Acerca"));
     setWindowTitle(texts::kAboutTitle);
     setAttribute(Qt::WA_DeleteOnClose);
-    // 4125 x 2025 twips.
-    setFixedSize(275, 135);
 
     auto *picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("Picture1"));
@@ -24,9 +23,13 @@ AboutBox::AboutBox(QWidget *parent) : QWidget(parent, Qt::Window) {
     QFont companyFont(QStringLiteral("MS Sans Serif"));
     companyFont.setPointSizeF(13.5);
     company->setFont(companyFont);
-    company->setGeometry(104, 32, 153, 25);
+    fit::place(company, {104, 32, 153, 25});
 
     auto *version = new QLabel(texts::kAboutVersion, this);
     version->setObjectName(QStringLiteral("Label1"));
-    version->setGeometry(8, 88, 200, 25);
+    fit::place(version, {8, 88, 200, 25});
+    // 4125 x 2025 twips, or what a larger font needs.
+    setFixedSize(
+        std::max(275, std::max(company->geometry().right(), version->geometry().right()) + 16),
+        std::max(135, version->geometry().bottom() + 16));
 }

@@ -1,6 +1,7 @@
 #include "console/ui/statusstrip.h"
 
 #include "console/texts.h"
+#include "console/ui/fit.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -13,13 +14,15 @@ StatusStrip::StatusStrip(QWidget *parent)
     setFrameShape(QFrame::Box);
     auto *title = new QLabel(texts::kStripTitle, this);
     title->setObjectName(QStringLiteral("Label3"));
-    title->setGeometry(8, 16, 177, 17);
+    fit::place(title, {8, 16, 177, 17});
     m_countdown->setObjectName(QStringLiteral("Cuenta"));
-    m_countdown->setGeometry(280, 16, 209, 25);
+    fit::placeFor(
+        m_countdown, {280, 16, 209, 25},
+        {texts::kReconnecting, texts::kWaitingCount + QStringLiteral("00"), texts::kReady});
     m_countdown->setAccessibleDescription(QStringLiteral("Reconnect countdown"));
     m_countdown->hide();
     m_progress->setObjectName(QStringLiteral("ProgressBar1"));
-    m_progress->setGeometry(344, 16, 193, 25);
+    fit::place(m_progress, {344, 16, 193, 25});
     m_progress->setAccessibleName(QStringLiteral("Connection wait"));
     endWait();
 }

@@ -47,12 +47,23 @@ LoggerGrid::LoggerGrid(QWidget *parent) : QTableWidget(kRows, 3, parent) {
     verticalHeader()->setVisible(false);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     setAccessibleName(QStringLiteral("Loggers"));
-    // 2000, 1400 and 700 twips at 15 twips a pixel.
-    setColumnWidth(0, 133);
-    setColumnWidth(1, 93);
-    setColumnWidth(2, 47);
     setHorizontalHeaderLabels(
         {QStringLiteral("Logger ID"), QStringLiteral("IP"), QStringLiteral("Port")});
+    // 2000, 1400 and 700 twips at 15 twips a pixel. A larger font widens the port column
+    // to a five-digit port and its title, and the identifier column gives up that width
+    // (a cut identifier still shows whole in its tooltip).
+    const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) +
+                       style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) + 1;
+    const QFontMetrics header(horizontalHeader()->font());
+    const int port =
+        std::max({47, fontMetrics().horizontalAdvance(QStringLiteral("65535")) + margin,
+                  header.horizontalAdvance(QStringLiteral("Port")) + margin});
+    const int ip = std::max(93, header.horizontalAdvance(QStringLiteral("IP")) + margin);
+    const int identifier = std::max(133 - (port - 47) - (ip - 93),
+                                    header.horizontalAdvance(QStringLiteral("Logger ID")) + margin);
+    setColumnWidth(0, identifier);
+    setColumnWidth(1, ip);
+    setColumnWidth(2, port);
     for (int row = 1; row <= kRows; ++row) {
         for (int column = 0; column < 3; ++column) {
             QTableWidget::setItem(row - 1, column, new QTableWidgetItem);

@@ -1,6 +1,7 @@
 #include "replies/ui/replystatusbox.h"
 
 #include "console/texts.h"
+#include "console/ui/fit.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -10,13 +11,19 @@ ReplyStatusBox::ReplyStatusBox(QWidget *parent)
     setObjectName(QStringLiteral("Frame1"));
     setFrameShape(QFrame::Box);
     m_display->setObjectName(QStringLiteral("Check_Display"));
-    m_display->setGeometry(8, 8, 273, 22);
+    m_display->setText(texts::kDisplayOff); // the longer caption sizes the switch
+    fit::place(m_display, {8, 8, 273, 22});
+    m_display->setText(texts::kDisplay);
     m_display->setAccessibleDescription(QStringLiteral("Shows replies in the lists"));
     auto *label = new QLabel(texts::kLogAdded, this);
     label->setObjectName(QStringLiteral("Label1"));
-    label->setGeometry(8, 40, 73, 17);
+    fit::place(label, {8, 40, 73, 17});
     m_logSize->setObjectName(QStringLiteral("Log_Size"));
-    m_logSize->setGeometry(80, 40, 169, 17);
+    // Beside the caption, wide enough for the longest state it shows.
+    const int left = std::max(80, label->geometry().right() + 1);
+    fit::placeFor(m_logSize, {left, 40, 169, 17},
+                  {texts::kLogActive, texts::kLogInactive, texts::kLogTooBig, texts::kLogError,
+                   QStringLiteral(" 10000000") + texts::kLogBytesSuffix});
     m_logSize->setAccessibleDescription(QStringLiteral("Session log state"));
     connect(m_display, &QCheckBox::clicked, this, [this] {
         showSwitch();
