@@ -51,7 +51,7 @@ protected:
         ASSERT_EQ(main->grid().mark(1), LoggerGrid::Mark::Selected);
         const qsizetype before = operation().size();
         trigger("Conectar");
-        ASSERT_TRUE(settled(5000));
+        ASSERT_TRUE(settled(15000));
         ASSERT_TRUE(main->link().isConnected());
         EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Connected);
         ASSERT_TRUE(waitForOperation("Welcome to TAV-3 logger North", before));
@@ -200,7 +200,7 @@ TEST_P(ParameterRoadTest, ListModifyApplyListDisconnect) {
     EXPECT_EQ(dialog->findChild<QLineEdit *>("Valor")->text(), "Weir: lower gate");
 
     trigger("Desconectar");
-    ASSERT_TRUE(settled(5000));
+    ASSERT_TRUE(settled(15000));
     EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
     EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Selected);
     ASSERT_TRUE(sim.waitForLog("] connection closed"));
@@ -345,7 +345,7 @@ TEST_F(SimulatorTest, RebootDropsTheLinkCountsDownAndTheLoggerComesBack) {
     prompter.boxes.clear();
     const qint64 waitStart = clock.peek();
     trigger("Conectar");
-    ASSERT_TRUE(settled(5000));
+    ASSERT_TRUE(settled(15000));
     ASSERT_TRUE(
         waitUntil([&] { return main->link().state() == QAbstractSocket::UnconnectedState; }));
     ASSERT_LT(sinceRestart.elapsed(), kRestartMs) << "the attempt came after the restart";
@@ -381,12 +381,12 @@ TEST_F(SimulatorTest, RebootClosesTheLinkWithoutWaitingForTheLogger) {
     startWith({"--delay", "3000"});
     clickCell(1, 0);
     trigger("Conectar");
-    ASSERT_TRUE(settled(5000));
+    ASSERT_TRUE(settled(15000));
     ASSERT_TRUE(main->link().isConnected());
     ASSERT_TRUE(sim.waitForLog("<- TAV@01"));
     prompter.answers = {true};
     trigger("Reinicio");
-    ASSERT_TRUE(settled(5000));
+    ASSERT_TRUE(settled(15000));
     EXPECT_EQ(main->link().state(), QAbstractSocket::UnconnectedState);
     EXPECT_EQ(main->grid().mark(1), LoggerGrid::Mark::Selected);
     EXPECT_EQ(main->statusStrip().countdown().text(), "Waiting ...");
@@ -399,7 +399,7 @@ TEST_F(SimulatorTest, RebootClosesTheLinkWithoutWaitingForTheLogger) {
     // Declined, nothing is sent and the (closed) link is left alone.
     prompter.answers = {false};
     trigger("Reinicio");
-    ASSERT_TRUE(settled(5000));
+    ASSERT_TRUE(settled(15000));
     EXPECT_EQ(prompter.boxes.size(), 2u);
     LoopbackPeer::settle(50);
     EXPECT_EQ(sim.frames(), (QList<QByteArray>{"TAV@01", "TAV@05"}));

@@ -46,7 +46,7 @@ protected:
     // A loopback peer as the logger of grid row `row`, selected and connected.
     void connectRow(int row = 1);
     // Until no wait or pause of the connection runs.
-    bool settled(int ms = 3000);
+    bool settled(int ms = 10000);
 
     QTemporaryDir m_dir;
     QString m_workDir; // the console's folder when not m_dir; set before start()

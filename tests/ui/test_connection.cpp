@@ -58,7 +58,7 @@ protected:
     Connection::Request to(quint16 port, int row = 1) const {
         return {row, QStringLiteral("127.0.0.1"), QString::number(port), false};
     }
-    bool settled(int ms = 3000) {
+    bool settled(int ms = 10000) {
         return waitUntil([&] { return !connection.isWaiting() && !connection.isPausing(); }, ms);
     }
     void connectToPeer() {
@@ -80,7 +80,7 @@ protected:
         EXPECT_LE(at("closedDown") - start, 7);
         // A keep-alive minute and the longest pause go by: nothing more comes.
         const std::size_t boxes = prompter.boxes.size();
-        LoopbackPeer::settle(400);
+        LoopbackPeer::settle(500);
         EXPECT_EQ(names(), QStringList{"closedDown"});
         EXPECT_EQ(prompter.boxes.size(), boxes);
         EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
@@ -105,7 +105,7 @@ protected:
     FakeClock clock;
     ParameterListing listing;
     Link link;
-    LinkTimings timings{std::chrono::milliseconds(1), std::chrono::milliseconds(200),
+    LinkTimings timings{std::chrono::milliseconds(1), std::chrono::milliseconds(400),
                         std::chrono::milliseconds(1000)};
     Connection connection{link, listing, prompter, clock, timings};
     LoopbackPeer peer;
@@ -345,15 +345,15 @@ TEST_F(ConnectionTest, KeepAliveSendsEveryMinuteWithoutEndingAListing) {
 
 TEST_F(ConnectionTest, ChoosingMaintainLinkAgainKeepsTheFirstMinute) {
     connectToPeer();
-    // Chosen at 0 and again at 120 ms of a 200 ms minute: the first keep-alive
-    // still goes out at 200 ms, not at 320 ms.
+    // Chosen at 0 and again at 250 ms of a 400 ms minute: the first keep-alive
+    // still goes out at 400 ms, not at 650 ms.
     QElapsedTimer since;
     since.start();
     connection.maintainLink();
-    LoopbackPeer::settle(120);
+    LoopbackPeer::settle(250);
     connection.maintainLink();
     ASSERT_TRUE(peer.waitForBytes(12, 2000));
-    EXPECT_LT(since.elapsed(), 300);
+    EXPECT_LT(since.elapsed(), 560);
     EXPECT_EQ(peer.received(), "TAV@01TAV@07");
 }
 
@@ -363,11 +363,11 @@ TEST_F(ConnectionTest, KeepAliveWithoutALinkReportsEveryMinuteNeverStacksAndClos
     prompter.whileOpen = [&](const RecordingPrompter::Box &) {
         // The minute that passes while the box is open adds no second box.
         if (nested++ == 0) {
-            LoopbackPeer::settle(250);
+            LoopbackPeer::settle(450);
         }
     };
     connection.maintainLink();
-    ASSERT_TRUE(waitUntil([&] { return prompter.boxes.size() >= 2; }, 2000));
+    ASSERT_TRUE(waitUntil([&] { return prompter.boxes.size() >= 2; }, 4000));
     EXPECT_EQ(prompter.maxDepth, 1);
     EXPECT_EQ(prompter.texts().first(), "There is no connection");
     prompter.whileOpen = nullptr;
@@ -447,7 +447,7 @@ TEST_F(ConnectionTest, RestartCommandsAskThenSendPauseCloseAndCountDown) {
         const qint64 start = clock.peek();
         connection.restart(c.command);
         EXPECT_FALSE(listing.isOpen());
-        ASSERT_TRUE(settled(5000));
+        ASSERT_TRUE(settled(20000));
         ASSERT_TRUE(peer.waitForClose());
         EXPECT_EQ(peer.received(), c.frame);
         EXPECT_EQ(names(), (QStringList{"restarted", "show Waiting ..."}));
