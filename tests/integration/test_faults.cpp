@@ -483,6 +483,14 @@ TEST_P(EndlessLineTest, IsShownWholeOnce) {
 
 namespace {
 
+// AddressSanitizer keeps freed memory in quarantine, so resident memory says nothing
+// about what the code holds; the memory bounds are checked in the ordinary builds.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kResidentMemoryTells = false;
+#else
+constexpr bool kResidentMemoryTells = true;
+#endif
+
 qint64 residentKiB() {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) {
@@ -531,7 +539,9 @@ TEST_F(FaultTest, EndlessStreamKeepsMemoryFlatAndTheLogBounded) {
         60000));
     LoopbackPeer::settle(50);
     // Unbounded, the unfinished line alone would have grown by the whole 48 MiB.
-    EXPECT_LT(peak - before, 16 * 1024) << "KiB";
+    if (kResidentMemoryTells) {
+        EXPECT_LT(peak - before, 16 * 1024) << "KiB";
+    }
     EXPECT_GE(operation().size(), 40);
     EXPECT_EQ(main->listing().table().count(), 0);
     EXPECT_FALSE(main->replies().logActive());

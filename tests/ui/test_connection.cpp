@@ -61,7 +61,9 @@ protected:
     bool settled(int ms = 10000) {
         return waitUntil([&] { return !connection.isWaiting() && !connection.isPausing(); }, ms);
     }
+    // Connects to the peer and waits for the greeting; what the peer had received is cleared.
     void connectToPeer() {
+        peer.clearReceived();
         connection.connectTo(to(peer.port()));
         ASSERT_TRUE(settled());
         ASSERT_TRUE(link.isConnected());

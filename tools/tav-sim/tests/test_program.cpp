@@ -51,6 +51,14 @@ private:
     QByteArray m_stdout;
 };
 
+// AddressSanitizer keeps freed memory in quarantine, so resident memory says nothing
+// about what the code holds; the memory bounds are checked in the ordinary builds.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kResidentMemoryTells = false;
+#else
+constexpr bool kResidentMemoryTells = true;
+#endif
+
 // Resident memory of a process in KiB, from /proc; -1 when it cannot be read.
 qint64 residentKib(qint64 pid) {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
@@ -255,7 +263,9 @@ TEST(TavSimProgram, EndlessInputGetsOneShortReplyInFlatMemory) {
         EXPECT_TRUE(client.received() == reply + "{Version TAV-3 firmware 4.2.1 (sim)}\r\n")
             << client.received().left(400).toStdString();
         EXPECT_GT(before, 0);
-        EXPECT_LT(most - before, 8 * 1024) << "KiB more than at the start";
+        if (kResidentMemoryTells) {
+            EXPECT_LT(most - before, 8 * 1024) << "KiB more than at the start";
+        }
 
         // The stream goes on; the signal still gets its turn.
         EXPECT_TRUE(stopsPromptlyOnSigterm(sim, [&] {
@@ -286,7 +296,9 @@ TEST(TavSimProgram, FloodOfAnySizeIsMadeAsTheLinkDrains) {
             return client.received().contains(" #2000/10000000 ");
         },
         20000));
-    EXPECT_LT(most - before, 8 * 1024) << "KiB more than at the start";
+    if (kResidentMemoryTells) {
+        EXPECT_LT(most - before, 8 * 1024) << "KiB more than at the start";
+    }
     const QList<QByteArray> lines = client.received().split('\n');
     ASSERT_GE(lines.size(), 3);
     EXPECT_EQ(lines[0], "{Welcome to TAV-3 logger North}\r");
