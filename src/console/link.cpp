@@ -89,13 +89,3 @@ QByteArray Link::read(qint64 maxSize) {
     }
     return m_socket->isOpen() ? m_socket->read(maxSize) : QByteArray();
 }
-
-QByteArray Link::readAll() {
-    QByteArray all = m_held.mid(m_heldAt);
-    m_held.clear();
-    m_heldAt = 0;
-    if (m_socket->isOpen()) {
-        all.append(m_socket->readAll());
-    }
-    return all;
-}

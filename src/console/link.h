@@ -37,7 +37,6 @@ public:
 
     // What has arrived stays readable after the link closes or starts anew, until read.
     bool hasData() const;
-    QByteArray readAll();
     QByteArray read(qint64 maxSize);
 
 Q_SIGNALS:
