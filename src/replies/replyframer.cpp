@@ -81,7 +81,31 @@ const char *findSpecial(const char *p, const char *end) {
 ReplyFramer::ReplyFramer(qsizetype maxEntryBytes)
     : m_maxEntryBytes(maxEntryBytes < 1 ? 1 : maxEntryBytes) {}
 
+void ReplyFramer::Text::settle() {
+    if (!run.isEmpty()) {
+        pending.append(run.data(), run.size());
+        run = {};
+    }
+}
+
+void ReplyFramer::Text::clear() {
+    pending.truncate(0); // keeps its capacity for the next line
+    run = {};
+}
+
 void ReplyFramer::feed(QByteArrayView bytes, std::vector<ReplyLine> &out) {
+    struct Collect final : ReplyLineSink {
+        explicit Collect(std::vector<ReplyLine> &lines) : lines(lines) {}
+        void line(const ReplyLineView &line) override {
+            lines.push_back(ReplyLine{line.trace.toByteArray(), line.operation.toByteArray(),
+                                      line.operationCut});
+        }
+        std::vector<ReplyLine> &lines;
+    } collect(out);
+    feed(bytes, collect);
+}
+
+void ReplyFramer::feed(QByteArrayView bytes, ReplyLineSink &sink) {
     if (bytes.isEmpty()) {
         return;
     }
@@ -90,7 +114,7 @@ void ReplyFramer::feed(QByteArrayView bytes, std::vector<ReplyLine> &out) {
     while (p != end) {
         const char *special = findSpecial(p, end);
         if (special != p) {
-            append(p, special - p, out);
+            append(p, special - p, sink);
         }
         if (special == end) {
             break;
@@ -103,51 +127,69 @@ void ReplyFramer::feed(QByteArrayView bytes, std::vector<ReplyLine> &out) {
             m_inOperation = false;
             break;
         case '\n':
-            emitLine(out);
+            emitLine(sink);
             break;
         default: // CR: dropped
             break;
         }
         p = special + 1;
     }
+    // The unfinished line outlives the input: it is copied now.
+    m_trace.settle();
+    m_operation.settle();
 }
 
-void ReplyFramer::append(const char *text, qsizetype size, std::vector<ReplyLine> &out) {
-    QByteArray &pending = m_inOperation ? m_operation : m_trace;
+void ReplyFramer::append(const char *text, qsizetype size, ReplyLineSink &sink) {
+    Text &pending = m_inOperation ? m_operation : m_trace;
+    if (pending.size() + size < m_maxEntryBytes) {
+        if (pending.size() == 0) {
+            pending.run = QByteArrayView(text, size); // the common case: no copy at all
+        } else {
+            pending.settle();
+            pending.pending.append(text, size);
+        }
+        return;
+    }
     // Checked once per run of plain bytes, not per byte, so the scan keeps its speed.
-    while (pending.size() + size >= m_maxEntryBytes) {
-        const qsizetype fits = m_maxEntryBytes - pending.size();
-        pending.append(text, fits);
+    pending.settle();
+    while (pending.pending.size() + size >= m_maxEntryBytes) {
+        const qsizetype fits = m_maxEntryBytes - pending.pending.size();
+        pending.pending.append(text, fits);
         text += fits;
         size -= fits;
         if (m_inOperation) {
-            out.push_back(ReplyLine{{}, std::exchange(m_operation, {}), true});
+            sink.line(ReplyLineView{{}, pending.pending, true});
             m_operationCut = true;
         } else {
-            out.push_back(ReplyLine{std::exchange(m_trace, {}), {}});
+            sink.line(ReplyLineView{pending.pending, {}, false});
         }
+        pending.clear();
     }
     if (size != 0) {
-        pending.append(text, size);
+        pending.pending.append(text, size);
     }
 }
 
-void ReplyFramer::emitLine(std::vector<ReplyLine> &out) {
-    const bool cut = std::exchange(m_operationCut, false) && !m_operation.isEmpty();
-    if (m_trace.isEmpty() && m_operation.isEmpty()) {
+void ReplyFramer::emitLine(ReplyLineSink &sink) {
+    const bool cut = std::exchange(m_operationCut, false) && m_operation.size() != 0;
+    if (m_trace.size() == 0 && m_operation.size() == 0) {
         return;
     }
-    // The texts move into the line; the next line starts with fresh, empty buffers.
-    out.push_back(ReplyLine{std::exchange(m_trace, {}), std::exchange(m_operation, {}), cut});
+    sink.line(ReplyLineView{m_trace.view(), m_operation.view(), cut});
+    m_trace.clear();
+    m_operation.clear();
 }
 
 ReplyLine ReplyFramer::takeRemainder() {
-    const bool cut = std::exchange(m_operationCut, false) && !m_operation.isEmpty();
-    return ReplyLine{std::exchange(m_trace, {}), std::exchange(m_operation, {}), cut};
+    const bool cut = std::exchange(m_operationCut, false) && m_operation.size() != 0;
+    m_trace.settle();
+    m_operation.settle();
+    return ReplyLine{std::exchange(m_trace.pending, {}), std::exchange(m_operation.pending, {}),
+                     cut};
 }
 
 bool ReplyFramer::hasPending() const {
-    return !m_trace.isEmpty() || !m_operation.isEmpty();
+    return m_trace.size() != 0 || m_operation.size() != 0;
 }
 
 bool ReplyFramer::inOperation() const {
@@ -155,8 +197,8 @@ bool ReplyFramer::inOperation() const {
 }
 
 void ReplyFramer::reset() {
-    m_trace.clear();
-    m_operation.clear();
+    m_trace = {};
+    m_operation = {};
     m_inOperation = false;
     m_operationCut = false;
 }

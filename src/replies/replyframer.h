@@ -13,6 +13,23 @@ struct ReplyLine {
     bool operationCut = false;
 };
 
+// A line as the framer hands it to a sink: views valid only during the call. A text that
+// stood in one piece of the input is a view into that input; one gathered from several
+// pieces (split by the network, braces or a CR) is a view into the framer's own buffer.
+struct ReplyLineView {
+    QByteArrayView trace;
+    QByteArrayView operation;
+    bool operationCut = false;
+};
+
+class ReplyLineSink {
+public:
+    virtual void line(const ReplyLineView &line) = 0;
+
+protected:
+    ~ReplyLineSink() = default;
+};
+
 // Cuts the logger's reply stream into lines and sorts each byte into trace text (outside
 // braces) or operation text (inside braces). Keeps the unfinished line and the brace mode
 // between arrivals, so a line split by the network comes out whole and in the right list.
@@ -30,6 +47,8 @@ public:
     // pending text of one kind reaches the bound, it is appended at once as a ReplyLine holding
     // only that text; the other kind stays pending and the rest of the line comes after it.
     void feed(QByteArrayView bytes, std::vector<ReplyLine> &out);
+    // The same, handing each line to the sink without copying its texts.
+    void feed(QByteArrayView bytes, ReplyLineSink &sink);
     // Text pending without a line feed (returned and cleared; the brace mode is kept).
     // Empty ReplyLine when nothing is pending.
     ReplyLine takeRemainder();
@@ -39,11 +58,22 @@ public:
     void reset();
 
 private:
-    void append(const char *text, qsizetype size, std::vector<ReplyLine> &out);
-    void emitLine(std::vector<ReplyLine> &out);
+    // One kind's text of the unfinished line: a run of the current input not yet copied,
+    // or (once it has more than one piece, and between calls) the framer's own copy.
+    struct Text {
+        QByteArray pending;
+        QByteArrayView run; // non-empty only while pending is empty
+        qsizetype size() const { return pending.size() + run.size(); }
+        QByteArrayView view() const { return run.isEmpty() ? QByteArrayView(pending) : run; }
+        void settle();
+        void clear();
+    };
 
-    QByteArray m_trace;
-    QByteArray m_operation;
+    void append(const char *text, qsizetype size, ReplyLineSink &sink);
+    void emitLine(ReplyLineSink &sink);
+
+    Text m_trace;
+    Text m_operation;
     qsizetype m_maxEntryBytes;
     bool m_inOperation = false;
     bool m_operationCut = false; // the pending operation text follows a piece handed on

@@ -76,31 +76,61 @@ void ReplyPath::readAllNow() {
     endOfArrival();
 }
 
-void ReplyPath::process(QByteArrayView slice) {
-    m_lines.clear();
-    m_framer.feed(slice, m_lines);
-    for (const ReplyLine &line : m_lines) {
-        // Within a line the trace piece comes first, in the log as in the lists.
-        if (!line.trace.isEmpty()) {
-            log(line.trace);
-        }
-        if (!line.operation.isEmpty()) {
-            // A piece of an over-long text is no parameter line.
-            if (!line.operationCut) {
-                m_listing.take(line.operation);
-            }
-            log(line.operation);
-        }
-    }
-    if (!m_lines.empty()) {
-        Q_EMIT linesArrived(m_lines);
-    }
+void ReplyPath::process(const QByteArray &slice) {
+    // Lines that stand whole in the slice are views into it until the turn ends.
+    m_turnSlices.push_back(slice);
+    m_framer.feed(slice, *this);
     if (m_framer.hasPending()) {
         m_idleFlush.start();
     } else {
         m_idleFlush.stop();
     }
     updateLogStatus();
+}
+
+void ReplyPath::line(const ReplyLineView &line) {
+    // Within a line the trace piece comes first, in the log as in the lists.
+    if (!line.trace.isEmpty()) {
+        log(line.trace);
+        m_newestTrace.add(keep(line.trace));
+    }
+    if (!line.operation.isEmpty()) {
+        // A piece of an over-long text is no parameter line.
+        if (!line.operationCut) {
+            m_listing.take(line.operation);
+        }
+        log(line.operation);
+        m_newestOperation.add(keep(line.operation));
+    }
+}
+
+QByteArray ReplyPath::keep(QByteArrayView text) const {
+    const QByteArray &slice = m_turnSlices.back();
+    const bool inSlice = text.data() >= slice.constData() &&
+                         text.data() + text.size() <= slice.constData() + slice.size();
+    // A view into the slice costs nothing; text from the framer's own buffer is copied.
+    return inSlice ? QByteArray::fromRawData(text.data(), text.size()) : text.toByteArray();
+}
+
+void ReplyPath::NewestLines::add(QByteArray text) {
+    if (m_ring.size() < static_cast<std::size_t>(kNewestLines)) {
+        m_ring.push_back(std::move(text));
+        return;
+    }
+    m_ring[m_next] = std::move(text);
+    m_next = (m_next + 1) % m_ring.size();
+}
+
+std::vector<QByteArray> ReplyPath::NewestLines::take() {
+    std::vector<QByteArray> oldestFirst;
+    oldestFirst.reserve(m_ring.size());
+    for (std::size_t i = 0; i < m_ring.size(); ++i) {
+        const QByteArray &text = m_ring[(m_next + i) % m_ring.size()];
+        oldestFirst.emplace_back(text.constData(), text.size()); // owned, whatever it pointed into
+    }
+    m_ring.clear();
+    m_next = 0;
+    return oldestFirst;
 }
 
 void ReplyPath::idleFlush() {
@@ -128,7 +158,7 @@ void ReplyPath::flushPending() {
     endOfArrival();
 }
 
-void ReplyPath::log(const QByteArray &entry) {
+void ReplyPath::log(QByteArrayView entry) {
     if (m_log.isOpen() && !m_log.write(entry)) {
         logFailed();
     }
@@ -159,6 +189,10 @@ void ReplyPath::updateLogStatus() {
 }
 
 void ReplyPath::endOfArrival() {
+    if (!m_newestTrace.isEmpty() || !m_newestOperation.isEmpty()) {
+        Q_EMIT linesArrived(m_newestTrace.take(), m_newestOperation.take());
+    }
+    m_turnSlices.clear();
     Q_EMIT arrivalEnded();
     if (m_logFailed) {
         // Told once, after the arrival, so the box never interrupts a reply half shown.

@@ -16,7 +16,7 @@ class Prompter;
 // session log in the order it arrived, and offered to the lists through signals. Reads
 // in bounded slices, one per turn of the event loop, so a burst never stalls the window;
 // also owns the session log's menu commands and status.
-class ReplyPath final : public QObject {
+class ReplyPath final : public QObject, private ReplyLineSink {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ReplyPath)
 
@@ -25,6 +25,9 @@ public:
     static constexpr qint64 kSliceBytes = 64 * 1024;
     // How long one turn of the event loop may read slices before the window gets its turn.
     static constexpr qint64 kTurnBudgetMs = 5;
+    // How many of a turn's newest lines of each kind are offered to the lists: no more
+    // than a list keeps.
+    static constexpr int kNewestLines = 600;
 
     ReplyPath(Link &link, ParameterListing &listing, Prompter &prompter, QString logPath,
               QObject *parent = nullptr);
@@ -37,8 +40,9 @@ public:
     bool reading() const;
 
 Q_SIGNALS:
-    // The complete lines of one slice, in the order they arrived.
-    void linesArrived(const std::vector<ReplyLine> &lines);
+    // The newest complete lines of one turn, each kind in the order it arrived.
+    void linesArrived(const std::vector<QByteArray> &trace,
+                      const std::vector<QByteArray> &operation);
     // Text left without its line feed: shown after an idle second, or when the link
     // closes or starts anew, once everything before it is shown.
     void remainderArrived(const ReplyLine &rest);
@@ -47,15 +51,30 @@ Q_SIGNALS:
     void logCaptionChanged(const QString &caption);
 
 private:
+    // The newest lines of one kind in a turn: at most kNewestLines, oldest first.
+    class NewestLines {
+    public:
+        void add(QByteArray text);
+        // Owned copies, oldest first; empties the ring.
+        std::vector<QByteArray> take();
+        bool isEmpty() const { return m_ring.empty(); }
+
+    private:
+        std::vector<QByteArray> m_ring;
+        std::size_t m_next = 0; // the oldest once the ring is full
+    };
+
+    void line(const ReplyLineView &line) override;
+    QByteArray keep(QByteArrayView text) const;
     void scheduleSlice();
     void readSlice();
     void readAllNow();
-    void process(QByteArrayView slice);
+    void process(const QByteArray &slice);
     void flushPending();
     void updateLogStatus();
     void endOfArrival();
     void idleFlush();
-    void log(const QByteArray &entry);
+    void log(QByteArrayView entry);
     void logFailed();
 
     Link &m_link;
@@ -65,7 +84,10 @@ private:
     ReplyFramer m_framer;
     SessionLog m_log;
     QTimer m_idleFlush;
-    std::vector<ReplyLine> m_lines; // one slice's lines, reused
+    // The slices of the current turn: the newest lines point into them until the turn ends.
+    std::vector<QByteArray> m_turnSlices;
+    NewestLines m_newestTrace;
+    NewestLines m_newestOperation;
     bool m_sliceQueued = false;
     bool m_closeSeen = false;
     bool m_logFailed = false;

@@ -446,3 +446,27 @@ TEST(ReplyFramer, PiecesOfAnOverLongOperationTextAreMarkedCut) {
     EXPECT_EQ(rest.operation, "m");
     EXPECT_TRUE(rest.operationCut);
 }
+
+TEST(ReplyFramer, ASinkSeesWholeLinesAsViewsIntoTheInputAndOthersWhole) {
+    struct Record final : ReplyLineSink {
+        void line(const ReplyLineView &line) override {
+            seen.push_back({line.trace.toByteArray(), line.operation.toByteArray()});
+            traceData.push_back(line.trace.data());
+        }
+        std::vector<std::pair<QByteArray, QByteArray>> seen;
+        std::vector<const char *> traceData;
+    } sink;
+    ReplyFramer framer;
+    const QByteArray first = "alpha\r\nbe{x}ta\r\npar";
+    framer.feed(first, sink);
+    const QByteArray second = "tial\r\n";
+    framer.feed(second, sink);
+    ASSERT_EQ(sink.seen.size(), 3u);
+    using Texts = std::pair<QByteArray, QByteArray>;
+    EXPECT_EQ(sink.seen[0], Texts("alpha", ""));
+    EXPECT_EQ(sink.traceData[0], first.constData()); // no copy for a line in one piece
+    EXPECT_EQ(sink.seen[1], Texts("beta", "x"));
+    EXPECT_EQ(sink.seen[2], Texts("partial", ""));
+    const char *data = sink.traceData[2];
+    EXPECT_FALSE(data >= second.constData() && data < second.constData() + second.size());
+}

@@ -3,7 +3,12 @@
 #include "console/text8.h"
 #include "console/texts.h"
 
+#include "replies/replypath.h"
+
 #include <QStyledItemDelegate>
+
+static_assert(ReplyList::kLimit == ReplyPath::kNewestLines,
+              "the reply path offers as many lines as a list keeps");
 
 namespace {
 
@@ -43,14 +48,13 @@ const QByteArray &ReplyList::pieceOf(const ReplyLine &line) const {
     return m_part == Part::Trace ? line.trace : line.operation;
 }
 
-void ReplyList::appendLines(const std::vector<ReplyLine> &lines) {
+void ReplyList::appendLines(const std::vector<QByteArray> &trace,
+                            const std::vector<QByteArray> &operation) {
     if (!m_showing) {
         return;
     }
-    for (const ReplyLine &line : lines) {
-        if (const QByteArray &piece = pieceOf(line); !piece.isEmpty()) {
-            m_pending.append(piece);
-        }
+    for (const QByteArray &piece : m_part == Part::Trace ? trace : operation) {
+        m_pending.append(piece);
     }
     if (m_pending.size() > kLimit) {
         m_pending.remove(0, m_pending.size() - kLimit);

@@ -24,9 +24,11 @@ public:
     // An entry as the list shows it: long ones are cut, with a note of what is left out.
     static QString shownText(const QByteArray &text);
 
-    // This list's pieces of the lines, in order. They are kept until the arrival ends,
-    // and only those that can still be among the newest kLimit entries become items.
-    void appendLines(const std::vector<ReplyLine> &lines);
+    // The newest lines of an arrival, each kind in order; this list takes its own kind.
+    // They are kept until the arrival ends, and only those that can still be among the
+    // newest kLimit entries become items.
+    void appendLines(const std::vector<QByteArray> &trace,
+                     const std::vector<QByteArray> &operation);
     // This list's piece of an unfinished line; then at most one entry over
     // kRemainderLimit is removed, shown or not.
     void appendRemainder(const ReplyLine &rest);
