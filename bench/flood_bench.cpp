@@ -78,23 +78,25 @@ double memchrLinesPerSecond(const std::string &stream) {
 }
 
 // Lines per second of the console's own reply framer over the same bytes in 64 KiB
-// slices, best of five: the part of the path no display can avoid.
+// slices, handing each line to a sink that only counts it, best of five: the part of
+// the path no display can avoid.
 double framerLinesPerSecond(const std::string &stream) {
+    struct Count final : ReplyLineSink {
+        void line(const ReplyLineView &) override { ++lines; }
+        qint64 lines = 0;
+    };
     double best = 0;
     for (int round = 0; round < 5; ++round) {
         QElapsedTimer timer;
         timer.start();
         ReplyFramer framer;
-        std::vector<ReplyLine> lines;
-        qint64 count = 0;
+        Count count;
         for (std::size_t at = 0; at < stream.size(); at += 64 * 1024) {
-            lines.clear();
             const std::size_t size = std::min<std::size_t>(64 * 1024, stream.size() - at);
-            framer.feed(QByteArrayView(stream.data() + at, static_cast<qsizetype>(size)), lines);
-            count += static_cast<qint64>(lines.size());
+            framer.feed(QByteArrayView(stream.data() + at, static_cast<qsizetype>(size)), count);
         }
         const double seconds = std::max<qint64>(timer.nsecsElapsed(), 1) / 1e9;
-        best = std::max(best, count / seconds);
+        best = std::max(best, count.lines / seconds);
     }
     return best;
 }
@@ -227,10 +229,12 @@ int main(int argc, char **argv) {
     });
 
     QElapsedTimer flood;
+    // The flood is timed from the greeting, which the logger answers with it.
+    QObject::connect(&window.connection(), &Connection::rowConnected, &window,
+                     [&] { flood.start(); });
     QTimer::singleShot(0, &window, [&] {
         window.connection().connectTo(
             {1, window.grid().cell(1, 1), window.grid().cell(1, 2), false});
-        flood.start();
         loopClock.start();
         lastCpu = threadCpuNs();
         heartbeat.start();

@@ -14,7 +14,7 @@ class Link final : public QObject {
     Q_DISABLE_COPY_MOVE(Link)
 
 public:
-    static constexpr qint64 kReadBufferBytes = 1024 * 1024;
+    static constexpr qint64 kReadBufferBytes = 4 * 1024 * 1024;
 
     explicit Link(QObject *parent = nullptr);
     ~Link() override;

@@ -108,6 +108,18 @@ TEST_F(ReplyPathTest, ASliceOfMoreLinesThanAListKeepsShowsLogsAndCollectsInOrder
     EXPECT_EQ(table.name(0), "P0");
     EXPECT_EQ(table.name(199), "P199");
     EXPECT_EQ(table.name(200), "P1499");
+
+    // A full list and a whole new screenful: every entry is the new one, in order.
+    QByteArray again;
+    for (int i = 0; i < 700; ++i) {
+        again += "next " + QByteArray::number(i) + "\r\n";
+    }
+    reply(again);
+    ASSERT_EQ(main->traceList().count(), 600);
+    for (int i = 0; i < 600; ++i) {
+        ASSERT_EQ(trace()[i], "next " + QString::number(100 + i));
+    }
+    EXPECT_EQ(main->traceList().currentRow(), 599);
 }
 
 TEST_F(ReplyPathTest, ALineAcrossSlicesIsNeverFlushedEarlyWhileLaterSlicesWait) {

@@ -65,15 +65,25 @@ void ReplyList::addPending() {
     if (m_pending.isEmpty()) {
         return;
     }
+    const int incoming = static_cast<int>(m_pending.size());
+    if (incoming == kLimit && count() == kLimit) {
+        // A whole new screenful: the items stay and take the new texts, which spares the
+        // view removing and laying out six hundred rows.
+        for (int row = 0; row < kLimit; ++row) {
+            item(row)->setText(shownText(m_pending[row]));
+        }
+        m_pending.clear();
+        return;
+    }
     // Entries the new ones would push past the limit go first, in one step.
-    const int surplus = count() + static_cast<int>(m_pending.size()) - kLimit;
+    const int surplus = count() + incoming - kLimit;
     if (surplus >= count()) {
         clear();
     } else if (surplus > 0) {
         model()->removeRows(0, surplus);
     }
     QStringList shown;
-    shown.reserve(m_pending.size());
+    shown.reserve(incoming);
     for (const QByteArray &piece : std::as_const(m_pending)) {
         shown.append(shownText(piece));
     }
