@@ -83,11 +83,15 @@ inline QString cannotRead(const QString &file, const QString &reason) {
 inline QString logOpenFailed(const QString &file, const QString &reason) {
     return QStringLiteral("Cannot open %1: %2").arg(file, reason);
 }
+// A character and its code point, as the messages about the code page name it.
+inline QString characterAndCodePoint(QChar ch) {
+    return QStringLiteral("\"%1\" (U+%2)")
+        .arg(QString(ch), QStringLiteral("%1").arg(ch.unicode(), 4, 16, QChar('0')).toUpper());
+}
 // Operator text with a character the wire's code page cannot carry.
 inline QString unmappable(QChar ch) {
-    return QStringLiteral("The character \"%1\" (U+%2) cannot be sent to the logger; "
-                          "nothing was sent")
-        .arg(QString(ch), QStringLiteral("%1").arg(ch.unicode(), 4, 16, QChar('0')).toUpper());
+    return QStringLiteral("The character %1 cannot be sent to the logger; nothing was sent")
+        .arg(characterAndCodePoint(ch));
 }
 // The end of a list entry too long to show whole.
 inline QString moreCharacters(qsizetype count) {
@@ -113,8 +117,8 @@ inline QString cannotSave(const QString &file, const QString &reason) {
 }
 // Why a list entry cannot go into a saved file.
 inline QString notInCodePage(QChar ch) {
-    return QStringLiteral("the character \"%1\" (U+%2) has no byte in the Windows-1252 code page")
-        .arg(QString(ch), QStringLiteral("%1").arg(ch.unicode(), 4, 16, QChar('0')).toUpper());
+    return QStringLiteral("the character %1 has no byte in the Windows-1252 code page")
+        .arg(characterAndCodePoint(ch));
 }
 // Start-up, on standard error and in the empty grid: where the list was looked for.
 inline QString listRead(const QString &file, int loggers) {

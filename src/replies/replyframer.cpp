@@ -89,7 +89,9 @@ void ReplyFramer::Text::settle() {
 }
 
 void ReplyFramer::Text::clear() {
-    pending.truncate(0); // keeps its capacity for the next line
+    if (!pending.isEmpty()) {
+        pending.truncate(0); // keeps its capacity for the next line
+    }
     run = {};
 }
 
