@@ -66,20 +66,20 @@ void Connection::push(Step::Kind kind, int pauses, std::function<void()> then) {
 }
 
 void Connection::tick() {
-    // While a step's ending has a box open, the steps it interrupted wait for it.
-    if (m_inStep) {
-        return;
-    }
     while (!m_steps.empty()) {
         const qint64 now = m_clock.tenths();
+        // A box on screen belongs to a handler that runs inside the steps: they neither end
+        // nor act until it has finished, then go on against the clock as it reads then. The
+        // close-down alone goes on, so closing the window always ends the program.
+        if (m_prompter.boxOpen() && !m_closing) {
+            return;
+        }
         if (!stepEnded(m_steps.back(), now)) {
             return;
         }
         const std::function<void()> then = std::move(m_steps.back().then);
         m_steps.pop_back();
-        m_inStep = true;
         then();
-        m_inStep = false;
     }
     m_tick.stop();
 }
@@ -107,8 +107,7 @@ bool Connection::stepEnded(Step &step, qint64 now) {
 void Connection::connectTo(const Request &request) {
     m_listing.clear();
     m_listing.end();
-    if (m_closing || isWaiting()) {
-        // A second Connect during the wait would only disturb the pending one.
+    if (m_closing) {
         return;
     }
     if (m_link.isConnected()) {
@@ -128,7 +127,9 @@ void Connection::connectTo(const Request &request) {
     Q_EMIT countdownHidden();
 
     const auto target = parseTarget(request.hostText, request.portText);
-    if (!target) {
+    // During a wait the client is busy with that attempt and refuses a second one: the
+    // error path closes it, and the wait then runs out as any unanswered one.
+    if (!target || isWaiting()) {
         // The grid keeps what was typed; the message shows it as it stands.
         m_prompter.inform(texts::kErrorConnecting + request.hostText + QStringLiteral(" (") +
                           request.portText + QStringLiteral(")"));
@@ -245,7 +246,6 @@ void Connection::closeDown() {
     // Whatever was waiting or pausing is dropped: the close-down is all that happens now.
     const bool waiting = isWaiting();
     m_steps.clear();
-    m_inStep = false;
     m_keepAlive.stop();
     m_countdown.stop();
     if (waiting) {

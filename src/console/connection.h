@@ -29,8 +29,9 @@ struct LinkTimings {
 //
 // Waits and pauses never block: each is a step advanced by a timer tick that reads
 // the clock. A command given while a step runs starts its own steps on top, and the
-// interrupted ones go on when those end, as the operator's commands always have;
-// the close-down drops them all.
+// interrupted ones go on when those end, as the operator's commands always have; while
+// a box is on screen they all hold, so the command that opened it finishes first. The
+// close-down drops them all.
 class Connection final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Connection)
@@ -124,7 +125,6 @@ private:
     int m_attempt = 0; // numbers the connection attempts, so a late step closes only its own
     bool m_abortRequested = false;
     bool m_goodbyeSaid = false; // Disconnect's "TAV@02" is out and its pause runs
-    bool m_inStep = false;      // a step's ending runs (and may have a box open)
     bool m_keepAliveBoxOpen = false;
     bool m_closing = false;
     bool m_closedDown = false;

@@ -2,21 +2,23 @@
 
 #include <algorithm>
 
-void RecordingPrompter::inform(const QString &text, Icon icon, const QString &title) {
-    boxes.push_back({text, icon, title, false});
+void RecordingPrompter::open(Box box) {
+    boxes.push_back(box);
     ++depth;
     maxDepth = std::max(maxDepth, depth);
-    if (whileOpen) {
-        whileOpen(boxes.back());
+    // A copy: the hook may replace itself, or open another box, while it runs.
+    if (const auto hook = whileOpen) {
+        hook(box);
     }
     --depth;
 }
 
-bool RecordingPrompter::ask(const QString &text, const QString &title) {
-    boxes.push_back({text, Icon::Question, title, true});
-    if (whileOpen) {
-        whileOpen(boxes.back());
-    }
+void RecordingPrompter::showInformation(const QString &text, Icon icon, const QString &title) {
+    open({text, icon, title, false});
+}
+
+bool RecordingPrompter::showQuestion(const QString &text, const QString &title) {
+    open({text, Icon::Question, title, true});
     if (answers.empty()) {
         return false;
     }

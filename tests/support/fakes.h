@@ -19,9 +19,6 @@ public:
         bool question;
     };
 
-    void inform(const QString &text, Icon icon, const QString &title) override;
-    bool ask(const QString &text, const QString &title) override;
-
     QStringList texts() const;
     std::vector<Box> boxes;
     std::deque<bool> answers; // next answers to questions; empty means No
@@ -29,6 +26,11 @@ public:
     std::function<void(const Box &)> whileOpen;
     int depth = 0;
     int maxDepth = 0;
+
+private:
+    void open(Box box);
+    void showInformation(const QString &text, Icon icon, const QString &title) override;
+    bool showQuestion(const QString &text, const QString &title) override;
 };
 
 // Time stands still unless a test moves it, or, with stepPerRead set, moves on by that

@@ -1,6 +1,7 @@
 // The connection on its own: a loopback peer as the logger, a recording prompter, a
 // fake clock that moves a tenth at every read, and every signal written down.
 #include "commands/catalogue.h"
+#include "commands/frames.h"
 #include "commands/parameterlisting.h"
 #include "console/connection.h"
 #include "console/link.h"
@@ -86,6 +87,16 @@ protected:
         EXPECT_EQ(names(), QStringList{"closedDown"});
         EXPECT_EQ(prompter.boxes.size(), boxes);
         EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
+    }
+    // The next box stays open until `until` holds and at least `tenths` have gone by on the
+    // clock, read at every tick: whatever the steps would do beneath the box meanwhile, they
+    // have had every chance to.
+    void keepNextBoxOpen(std::function<bool()> until, qint64 tenths = 20) {
+        prompter.whileOpen = [this, until, tenths](const RecordingPrompter::Box &) {
+            prompter.whileOpen = nullptr;
+            const qint64 mark = clock.peek();
+            EXPECT_TRUE(waitUntil([&] { return until() && clock.peek() >= mark + tenths; }));
+        };
     }
     QStringList names() const {
         QStringList out;
@@ -496,4 +507,70 @@ TEST_F(ConnectionTest, SendPathReportsAndClosesOrOnlyReports) {
     EXPECT_TRUE(connection.send("TAV@09"));
     ASSERT_TRUE(peer.waitForBytes(12));
     EXPECT_EQ(peer.received(), "TAV@01TAV@09");
+}
+
+TEST_F(ConnectionTest, ANoConnectionBoxDuringTheWaitHoldsItWhileTheLinkComesUp) {
+    // Version chosen during the wait: the link comes up while its box is open, and its
+    // not-connected path then closes the client. The wait never sees the link it closed.
+    connection.connectTo(to(peer.port()));
+    keepNextBoxOpen([&] { return link.isConnected(); });
+    EXPECT_FALSE(connection.send(frames::command(7)));
+    EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(prompter.texts(), (QStringList{"There is no connection", "Not able to connect"}));
+    EXPECT_EQ(names(), (QStringList{"hide", "wait", "waitEnded"}));
+    EXPECT_GE(at("waitEnded") - at("wait"), 300);
+    EXPECT_TRUE(peer.received().isEmpty());
+}
+
+TEST_F(ConnectionTest, AQuestionHoldsTheUpdatePausesSoTheConfirmedRebootIsSent) {
+    connectToPeer();
+    events.clear();
+    prompter.answers = {true};
+    connection.restart(catalogue::updateApplication());
+    const qint64 start = clock.peek();
+    ASSERT_TRUE(waitUntil([&] { return clock.peek() > start + 10; }));
+    // Reboot about a second later, its question left open for 17 seconds: the update's
+    // pauses would have ended beneath it.
+    prompter.answers = {true};
+    keepNextBoxOpen([] { return true; }, 170);
+    connection.restart(catalogue::reboot());
+    EXPECT_EQ(prompter.texts(), (QStringList{"Check app1 is received!\r\nConfirm update",
+                                             "Warning!\r\nConfirm reboot"}));
+    ASSERT_TRUE(peer.waitForBytes(18));
+    ASSERT_TRUE(peer.waitForClose());
+    EXPECT_EQ(peer.received(), "TAV@01TAV@11TAV@05");
+    // The reboot's pauses first, then what is left of the update's.
+    ASSERT_TRUE(settled(20000));
+    EXPECT_EQ(names(),
+              (QStringList{"restarted", "show Waiting ...", "restarted", "show Waiting ..."}));
+    EXPECT_EQ(prompter.boxes.size(), 2u);
+}
+
+TEST_F(ConnectionTest, RebootDuringTheWaitSendsItsFrameAloneOnTheLinkThatCameUp) {
+    connection.connectTo(to(peer.port()));
+    prompter.answers = {true};
+    keepNextBoxOpen([&] { return link.isConnected(); });
+    connection.restart(catalogue::reboot());
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(peer.received(), "TAV@05");
+    EXPECT_EQ(prompter.texts(), (QStringList{"Warning!\r\nConfirm reboot", "Not able to connect"}));
+    EXPECT_EQ(names(), (QStringList{"hide", "wait", "restarted", "show Waiting ...", "waitEnded"}));
+}
+
+TEST_F(ConnectionTest, ConnectDuringTheWaitTakesTheErrorPathAndTheWaitRunsOut) {
+    connection.connectTo(to(peer.port()));
+    // Chosen again with replies on screen; the link comes up while it asks.
+    Connection::Request again = to(peer.port());
+    again.traceListHasEntries = true;
+    keepNextBoxOpen([&] { return link.isConnected(); });
+    connection.connectTo(again);
+    EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(prompter.texts(), (QStringList{"Warning\r\nConfirm clear screens?",
+                                             "Error conecting logger 127.0.0.1 (" +
+                                                 QString::number(peer.port()) + ")",
+                                             "Not able to connect"}));
+    EXPECT_EQ(names(), (QStringList{"hide", "wait", "hide", "waitEnded"}));
+    EXPECT_TRUE(peer.received().isEmpty());
 }

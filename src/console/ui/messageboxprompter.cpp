@@ -22,12 +22,12 @@ QMessageBox::Icon toQt(Prompter::Icon icon) {
 
 } // namespace
 
-void MessageBoxPrompter::inform(const QString &text, Icon icon, const QString &title) {
+void MessageBoxPrompter::showInformation(const QString &text, Icon icon, const QString &title) {
     QMessageBox box(toQt(icon), title, text, QMessageBox::Ok, m_parent);
     box.exec();
 }
 
-bool MessageBoxPrompter::ask(const QString &text, const QString &title) {
+bool MessageBoxPrompter::showQuestion(const QString &text, const QString &title) {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
                     m_parent);
     box.setDefaultButton(QMessageBox::No);

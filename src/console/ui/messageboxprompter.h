@@ -9,9 +9,10 @@ class MessageBoxPrompter final : public Prompter {
 public:
     explicit MessageBoxPrompter(QWidget *parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget *parent) { m_parent = parent; }
-    void inform(const QString &text, Icon icon, const QString &title) override;
-    bool ask(const QString &text, const QString &title) override;
 
 private:
+    void showInformation(const QString &text, Icon icon, const QString &title) override;
+    bool showQuestion(const QString &text, const QString &title) override;
+
     QWidget *m_parent;
 };
