@@ -93,6 +93,12 @@ inline QString unmappable(QChar ch) {
     return QStringLiteral("The character %1 cannot be sent to the logger; nothing was sent")
         .arg(characterAndCodePoint(ch));
 }
+// An argument that would put the start of another command on the wire: which field.
+inline QString smuggledFrame(const QString &field) {
+    return QStringLiteral("The field \"%1\" would send \"TAV@\", which the logger takes for the "
+                          "start of another command; nothing was sent")
+        .arg(field);
+}
 // The end of a list entry too long to show whole.
 inline QString moreCharacters(qsizetype count) {
     return QStringLiteral(" \u2026 [+%1 characters]").arg(count);
