@@ -121,6 +121,10 @@ inline const QString kTextFileFilter = QStringLiteral("Text files (*.txt);;All f
 inline QString cannotSave(const QString &file, const QString &reason) {
     return QStringLiteral("Cannot save %1: %2").arg(file, reason);
 }
+// Why a typed file name is not taken: the file dialog would read it as several names.
+inline const QString kQuoteInFileName =
+    QStringLiteral("a name with a double quote (\") would be read as several names; nothing "
+                   "was saved");
 // Why a list entry cannot go into a saved file.
 inline QString notInCodePage(QChar ch) {
     return QStringLiteral("the character %1 has no byte in the Windows-1252 code page")
