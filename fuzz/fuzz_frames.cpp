@@ -1,7 +1,8 @@
 // Fuzzes what turns operator text into frames: the eight-digit formatting and
-// the test-alarm and historic checks, the 8-bit text conversion, and the frame
-// builders. The operator text is read from the input as UTF-8, as raw UTF-16 or
-// as one character U+0000..U+00FF per byte (where the code page's gaps lie).
+// the test-alarm and historic checks, the 8-bit text conversion, the frame
+// builders and the refusal of arguments that would carry another frame ("TAV@"
+// past a frame's first six bytes). The operator text is read from the input as UTF-8, as raw UTF-16
+// or as one character U+0000..U+00FF per byte (where the code page's gaps lie).
 //
 // Input layout (FuzzedDataProvider): texts from the front, each ended by a
 // backslash and one other byte; choices and numbers from the back.
@@ -19,6 +20,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <fuzzer/FuzzedDataProvider.h>
 #include <iconv.h>
 #include <optional>
@@ -34,6 +36,17 @@ using fuzzcheck::show;
 const QString kIdRange = QStringLiteral("Id debe ser entre 0 y 99999999");
 const QString kCodeRange = QStringLiteral("Alarma debe ser entre 0 y 99999999");
 const QString kMaxHour = QStringLiteral("Hora m\u00E1xima 23");
+
+QString anotherCommandIn(const QString &field) {
+    return QStringLiteral("The field \"") + field +
+           QStringLiteral("\" would send \"TAV@\", which the logger takes for the start of "
+                          "another command; nothing was sent");
+}
+
+// Whether the logger would find the start of a second frame in this one.
+bool carriesAnotherFrame(const QByteArray &frame) {
+    return frame.indexOf("TAV@", 6) >= 0;
+}
 
 bool asciiDigit(QChar c) {
     return c.unicode() >= '0' && c.unicode() <= '9';
@@ -150,6 +163,8 @@ void checkAlarmCase(const QString &idText, const QString &codeText) {
     require(frame.size() == 22 && frame == "TAV@21" + check.id.toLatin1() + check.code.toLatin1(),
             "test-alarm frame is not TAV@21 + id + code",
             [&] { return detail() + " " + show(frame); });
+    require(!carriesAnotherFrame(frame), "an accepted test-alarm frame carries another frame",
+            [&] { return detail() + " " + show(frame); });
 }
 
 // A whole number as the historic boxes take it: blanks around, optional sign,
@@ -210,6 +225,21 @@ void checkHistoricCase(const HistoricBoxes &boxes) {
             box.target = static_cast<int>(*value);
         }
     }
+    if (expectedError.isEmpty()) {
+        // The boxes' bytes in the frame's order; the first of "TAV@" names its box.
+        const std::pair<int, const char16_t *> bytes[] = {
+            {from.year - 2000, u"Desde A\u00F1o"}, {from.month, u"Desde Mes"},
+            {from.day, u"Desde D\u00EDa"},         {from.hour, u"Desde Hora"},
+            {to.year - 2000, u"Hasta A\u00F1o"},   {to.month, u"Hasta Mes"},
+            {to.day, u"Hasta D\u00EDa"},           {to.hour, u"Hasta Hora"}};
+        for (int i = 0; i + 4 <= 8; ++i) {
+            if (bytes[i].first == 'T' && bytes[i + 1].first == 'A' && bytes[i + 2].first == 'V' &&
+                bytes[i + 3].first == '@') {
+                expectedError = anotherCommandIn(QString::fromUtf16(bytes[i].second));
+                break;
+            }
+        }
+    }
     const auto detail = [&] {
         std::string out;
         for (const Box &box : order) {
@@ -241,6 +271,27 @@ void checkHistoricCase(const HistoricBoxes &boxes) {
     }
     require(frame.size() == 14 && frame == expected, "historic frame has the wrong bytes",
             [&] { return detail() + " " + show(frame) + ", expected " + show(expected); });
+    require(!carriesAnotherFrame(frame), "an accepted historic frame carries another frame",
+            [&] { return detail() + " " + show(frame); });
+}
+
+// A checked frame: the builder's frame when it carries no other, else refused with the
+// field the reference names, and nothing left to send.
+void checkFrameRefusal(const char *what, const FrameCheck &check, const QByteArray &built,
+                       const QString &field, const std::function<std::string()> &detail) {
+    const auto more = [&] {
+        return std::string(what) + ": " + detail() + " -> " + show(check.frame) + " " +
+               show(check.error);
+    };
+    if (!carriesAnotherFrame(built)) {
+        require(check.ok() && check.frame == built, "a frame without TAV@ was changed or refused",
+                more);
+        return;
+    }
+    require(!check.ok() && check.frame.isEmpty(), "a frame carrying another frame was accepted",
+            more);
+    require(check.error == anotherCommandIn(field), "the refusal names the wrong field",
+            [&] { return more() + ", expected " + show(field); });
 }
 
 // Windows-1252 as the C library's converter has it, taken as the reference. The
@@ -347,6 +398,25 @@ void checkBuilders(const QByteArray &a, const QByteArray &b, const QByteArray &c
         a.isEmpty() ? QByteArray("TAV@10") : "TAV@10" + a + ':' + b + '@' + c;
     require(ftp == expectedFtp, "FTP account frame is wrong",
             [&] { return show(a) + " " + show(b) + " " + show(c) + " -> " + show(ftp); });
+
+    // The fields in the frame's order, each with the separator after it: the first one
+    // that holds "TAV@" is the one named.
+    const auto first = [](std::initializer_list<std::pair<QByteArray, const char16_t *>> fields) {
+        for (const auto &[bytes, name] : fields) {
+            if (bytes.contains("TAV@")) {
+                return QString::fromUtf16(name);
+            }
+        }
+        return QString();
+    };
+    checkFrameRefusal("parameter", checkParameter(a, b), parameter,
+                      first({{a + ':', u"Par\u00E1meter"}, {b, u"Value"}}),
+                      [&] { return show(a) + " " + show(b); });
+    checkFrameRefusal("Linux command", checkLinuxCommand(a), linuxFrame, first({{a, u"Comand"}}),
+                      [&] { return show(a); });
+    checkFrameRefusal("FTP account", checkFtpAccount(a, b, c), ftp,
+                      first({{a + ':', u"User"}, {b + '@', u"Password"}, {c, u"Server"}}),
+                      [&] { return show(a) + " " + show(b) + " " + show(c); });
 }
 
 void checkClockSync(qint64 msecs, int offsetSeconds) {
@@ -378,6 +448,8 @@ void checkClockSync(qint64 msecs, int offsetSeconds) {
     }
     require(*frame == expected, "clock sync frame has the wrong bytes",
             [&] { return detail() + " " + show(*frame) + ", expected " + show(expected); });
+    require(!carriesAnotherFrame(*frame), "a clock sync frame carries another frame",
+            [&] { return detail() + " " + show(*frame); });
 }
 
 class Input {

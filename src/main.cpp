@@ -1,3 +1,5 @@
+#include "console/stopsignals.h"
+#include "console/ui/closeonstop.h"
 #include "console/ui/exitafterfirstpaint.h"
 #include "console/ui/mainwindow.h"
 
@@ -53,7 +55,11 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mirvane"));
     MainWindow window;
+    const StopSignals &stopSignals = closeOnStopSignals(window);
     window.startUp();
+    if (stopSignals.received()) {
+        return 0; // stopped during start-up, before there was anything to close down
+    }
     exitAfterFirstPaintIfAsked(window);
     window.show();
     return QApplication::exec();

@@ -1,5 +1,7 @@
 #include "commands/argumentchecks.h"
 
+#include "console/texts.h"
+
 #include <QStringView>
 #include <algorithm>
 #include <charconv>
@@ -163,9 +165,59 @@ std::optional<qint64> readWhole(const QString &text) {
     return negative ? -value : value;
 }
 
+// Where a field's bytes stand in its frame.
+struct FieldSpan {
+    QStringView name;
+    qsizetype from;
+    qsizetype size;
+};
+
+constexpr QByteArrayView kFrameStart = "TAV@";
+// "TAV@" and the two code digits: the frame's own start.
+constexpr qsizetype kCodeEnd = 6;
+
+// Refuses the frame when "TAV@" stands anywhere past its own start, naming the first field
+// the text touches. A separator alone cannot be the reason: none of them is a 'T'.
+argumentchecks::FrameCheck refuseSmuggled(QByteArray frame,
+                                          std::initializer_list<FieldSpan> fields) {
+    const qsizetype at = frame.indexOf(kFrameStart, kCodeEnd);
+    if (at < 0) {
+        return {std::move(frame), {}};
+    }
+    QStringView named;
+    for (const FieldSpan &field : fields) {
+        if (at < field.from + field.size && field.from < at + kFrameStart.size()) {
+            named = field.name;
+            break;
+        }
+    }
+    Q_ASSERT(!named.isEmpty());
+    frame.fill('\0'); // it may hold a password
+    return {{}, texts::smuggledFrame(named.toString())};
+}
+
 } // namespace
 
 namespace argumentchecks {
+
+FrameCheck checkParameter(QByteArrayView name, QByteArrayView value) {
+    return refuseSmuggled(frames::parameter(name, value),
+                          {{u"Parámeter", kCodeEnd, name.size()},
+                           {u"Value", kCodeEnd + name.size() + 1, value.size()}});
+}
+
+FrameCheck checkFtpAccount(QByteArrayView user, QByteArrayView pass, QByteArrayView server) {
+    // With no user the frame is the code alone.
+    const qsizetype passFrom = kCodeEnd + user.size() + 1;
+    return refuseSmuggled(frames::ftpAccount(user, pass, server),
+                          {{u"User", kCodeEnd, user.size()},
+                           {u"Password", passFrom, pass.size()},
+                           {u"Server", passFrom + pass.size() + 1, server.size()}});
+}
+
+FrameCheck checkLinuxCommand(QByteArrayView line) {
+    return refuseSmuggled(frames::linuxCommand(line), {{u"Comand", kCodeEnd, line.size()}});
+}
 
 QString formatEightDigits(const QString &text) {
     const auto number = readDecimal(text);
@@ -230,6 +282,19 @@ HistoricCheck checkHistoric(const HistoricBoxes &boxes) {
             return check;
         }
         box.target = static_cast<int>(*value);
+    }
+    // The frame's bytes: from's year, month, day and hour, then to's.
+    const FrameCheck frame = refuseSmuggled(frames::historic(from, to), {{u"Desde Año", 6, 1},
+                                                                         {u"Desde Mes", 7, 1},
+                                                                         {u"Desde Día", 8, 1},
+                                                                         {u"Desde Hora", 9, 1},
+                                                                         {u"Hasta Año", 10, 1},
+                                                                         {u"Hasta Mes", 11, 1},
+                                                                         {u"Hasta Día", 12, 1},
+                                                                         {u"Hasta Hora", 13, 1}});
+    if (!frame.ok()) {
+        check.error = frame.error;
+        return check;
     }
     check.from = from;
     check.to = to;

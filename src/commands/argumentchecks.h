@@ -1,13 +1,34 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include "commands/frames.h"
 
-// Checks of the numbers the operator types into the argument dialogs (test
-// alarm, historic counter). They turn the boxes' texts into what the frame
+// Checks of what the operator types into the argument dialogs, or a list file
+// carries, before it goes into a frame. They turn the texts into what the frame
 // carries, or into the message that refuses them; no widgets involved.
 namespace argumentchecks {
+
+// Frames have no terminator: the logger takes "TAV@" wherever it stands for the
+// start of a command. A frame whose arguments, once joined with their
+// separators, hold "TAV@" is refused (frame left empty) with a message naming
+// the field it comes from; the FTP password "pwTAV" followed by its "@"
+// separator counts as well. Otherwise frame is the one to send.
+struct FrameCheck {
+    QByteArray frame;
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+
+// frames::parameter(name, value); fields "Parámeter" and "Value".
+FrameCheck checkParameter(QByteArrayView name, QByteArrayView value);
+// frames::ftpAccount(user, pass, server); fields "User", "Password" and "Server".
+// A refused frame is wiped before it is let go, as it held the password.
+FrameCheck checkFtpAccount(QByteArrayView user, QByteArrayView pass, QByteArrayView server);
+// frames::linuxCommand(line); field "Comand".
+FrameCheck checkLinuxCommand(QByteArrayView line);
 
 // Number pattern "00000000": text that reads as a number ('.' as decimal
 // point whatever the locale, optional sign, optional surrounding blanks,
@@ -51,7 +72,9 @@ struct HistoricCheck {
 // A to-hour above 23 is refused first with "Hora máxima 23". Then every box
 // must hold a whole number that fits its byte in the frame (years 2000..2255,
 // all other boxes 0..255); the first box that does not, in the order of the
-// HistoricBoxes members, is named in the message.
+// HistoricBoxes members, is named in the message. Last, numbers whose bytes
+// spell "TAV@" (month 65, day 86 and so on; no real date does) are refused as
+// a FrameCheck refuses them, naming the first box in the frame's byte order.
 HistoricCheck checkHistoric(const HistoricBoxes &boxes);
 
 } // namespace argumentchecks

@@ -26,7 +26,7 @@ void ParameterTable::fill(QByteArrayView line) {
         return;
     }
     const qsizetype colon = line.indexOf(':');
-    if (colon < 0) {
+    if (colon < 0 || colon > kMaxFieldBytes || line.size() - colon - 1 > kMaxFieldBytes) {
         return;
     }
     m_names[m_count] = line.first(colon).toByteArray();

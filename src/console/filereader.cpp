@@ -22,11 +22,18 @@ QString tooLarge() {
 
 } // namespace
 
-std::optional<QString> openRegularFile(QFile &file, const QString &path, QIODevice::OpenMode mode) {
-    // Checked before opening: opening a FIFO or a device can itself block or have effects.
+std::optional<QString> notRegularFile(const QString &path) {
     const QFileInfo info(path);
     if (info.exists() && !info.isFile()) {
         return notRegular();
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> openRegularFile(QFile &file, const QString &path, QIODevice::OpenMode mode) {
+    // Checked before opening: opening a FIFO or a device can itself block or have effects.
+    if (auto reason = notRegularFile(path)) {
+        return reason;
     }
 #if defined(Q_OS_UNIX)
     // Something else may be put in the file's place after the check: O_NONBLOCK keeps the open
@@ -79,6 +86,14 @@ std::optional<QString> openRegularFile(QFile &file, const QString &path, QIODevi
 FileRead readWholeFile(const QString &path) {
     FileRead result;
     if (!QFileInfo::exists(path)) {
+        // A link whose target is gone is there all the same: the operator put it there and
+        // must hear that it points nowhere, not that there is no file.
+        const QFileInfo link(path);
+        if (link.isSymLink()) {
+            result.status = FileRead::Status::Unreadable;
+            result.reason = QStringLiteral("the symbolic link points nowhere (%1 does not exist)")
+                                .arg(link.symLinkTarget());
+        }
         return result;
     }
     result.status = FileRead::Status::Unreadable;

@@ -19,8 +19,14 @@ struct FileRead {
 inline constexpr qint64 kMaxReadBytes = 1024 * 1024;
 
 // Reads a regular file (or a symbolic link to one) of at most kMaxReadBytes. Anything else
-// (FIFO, device, folder, socket, a larger file) is Unreadable with the reason; never blocks.
+// (FIFO, device, folder, socket, a larger file, a symbolic link that points nowhere) is
+// Unreadable with the reason; never blocks. Missing only when nothing at all has the name.
 FileRead readWholeFile(const QString &path);
+
+// Why path cannot be taken for a regular file, told without opening it, so nothing can block
+// or have effects: "not a regular file" for a FIFO, device, socket or folder (a symbolic link
+// is followed). nullopt for a regular file, or when nothing has the name.
+std::optional<QString> notRegularFile(const QString &path);
 
 // Opens path into file as a regular file (a symbolic link to one is fine), in binary mode.
 // mode is ReadOnly, or WriteOnly (creating a missing file) with Truncate or Append, optionally

@@ -93,6 +93,12 @@ inline QString unmappable(QChar ch) {
     return QStringLiteral("The character %1 cannot be sent to the logger; nothing was sent")
         .arg(characterAndCodePoint(ch));
 }
+// An argument that would put the start of another command on the wire: which field.
+inline QString smuggledFrame(const QString &field) {
+    return QStringLiteral("The field \"%1\" would send \"TAV@\", which the logger takes for the "
+                          "start of another command; nothing was sent")
+        .arg(field);
+}
 // The end of a list entry too long to show whole.
 inline QString moreCharacters(qsizetype count) {
     return QStringLiteral(" \u2026 [+%1 characters]").arg(count);
@@ -115,6 +121,10 @@ inline const QString kTextFileFilter = QStringLiteral("Text files (*.txt);;All f
 inline QString cannotSave(const QString &file, const QString &reason) {
     return QStringLiteral("Cannot save %1: %2").arg(file, reason);
 }
+// Why a typed file name is not taken: the file dialog would read it as several names.
+inline const QString kQuoteInFileName =
+    QStringLiteral("a name with a double quote (\") would be read as several names; nothing "
+                   "was saved");
 // Why a list entry cannot go into a saved file.
 inline QString notInCodePage(QChar ch) {
     return QStringLiteral("the character %1 has no byte in the Windows-1252 code page")

@@ -4,6 +4,32 @@
 
 #include <QFileInfo>
 
+#if defined(Q_OS_UNIX)
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+// Whether the path still names the very file that is open: an editor that saves by renaming
+// its copy over the name leaves the handle on a file nobody will read again.
+bool pathNamesOpenFile(const QString &absolutePath, int handle) {
+#if defined(Q_OS_UNIX)
+    struct stat open;
+    struct stat named;
+    if (::fstat(handle, &open) != 0 ||
+        ::stat(QFile::encodeName(absolutePath).constData(), &named) != 0) {
+        return true; // nothing to compare: a missing name is reported on its own
+    }
+    return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+#else
+    Q_UNUSED(absolutePath);
+    Q_UNUSED(handle);
+    return true;
+#endif
+}
+
+} // namespace
+
 SessionLog::~SessionLog() {
     close();
 }
@@ -70,6 +96,9 @@ bool SessionLog::flush() {
     // land nowhere the operator can read; report that as a failure rather than lose the log.
     if (!QFileInfo::exists(m_absolutePath)) {
         return fail(QStringLiteral("the file or its folder was removed"));
+    }
+    if (!pathNamesOpenFile(m_absolutePath, m_file.handle())) {
+        return fail(QStringLiteral("the file was replaced by another"));
     }
     return true;
 }

@@ -6,8 +6,12 @@
 #include <functional>
 
 using argumentchecks::checkAlarm;
+using argumentchecks::checkFtpAccount;
 using argumentchecks::checkHistoric;
+using argumentchecks::checkLinuxCommand;
+using argumentchecks::checkParameter;
 using argumentchecks::formatEightDigits;
+using argumentchecks::FrameCheck;
 using argumentchecks::HistoricBoxes;
 using argumentchecks::isEightDigits;
 
@@ -15,6 +19,12 @@ namespace {
 
 const QString kIdMessage = QStringLiteral("Id debe ser entre 0 y 99999999");
 const QString kCodeMessage = QStringLiteral("Alarma debe ser entre 0 y 99999999");
+
+QString anotherCommandIn(const char *field) {
+    return QStringLiteral("The field \"%1\" would send \"TAV@\", which the logger takes for "
+                          "the start of another command; nothing was sent")
+        .arg(QString::fromUtf8(field));
+}
 
 } // namespace
 
@@ -234,6 +244,30 @@ TEST(ArgumentChecks, HistoricCheck) {
              b.hour1 = "x";
          },
          bad("Desde Hora", 0, 255)},
+        // Bytes 'T', 'A', 'V', '@' are 84, 65, 86 and 64.
+        {"TAV@ in the from stamp",
+         [](HistoricBoxes &b) {
+             b.year1 = "2084";
+             b.month1 = "65";
+             b.day1 = "86";
+             b.hour1 = "64";
+         },
+         anotherCommandIn("Desde Año")},
+        {"TAV@ across both stamps",
+         [](HistoricBoxes &b) {
+             b.hour1 = "84";
+             b.year2 = "2065";
+             b.month2 = "86";
+             b.day2 = "64";
+         },
+         anotherCommandIn("Desde Hora")},
+        {"TAV without @",
+         [](HistoricBoxes &b) {
+             b.year1 = "2084";
+             b.month1 = "65";
+             b.day1 = "86";
+         },
+         ""},
         {"first bad box wins (to)",
          [](HistoricBoxes &b) {
              b.year2 = "x";
@@ -260,4 +294,43 @@ TEST(ArgumentChecks, HistoricValuesReachTheFrame) {
     ASSERT_TRUE(check.ok()) << check.error.toStdString();
     EXPECT_EQ(frames::historic(check.from, check.to),
               QByteArray("TAV@23\x00\x0A\x0D\x1E\xFF\x00\xFF\x0A", 14));
+}
+
+TEST(ArgumentChecks, FramesThatWouldCarryAnotherCommandAreRefusedByField) {
+    const struct {
+        const char *label;
+        FrameCheck check;
+        QByteArray frame;
+        QString error;
+    } cases[] = {
+        {"parameter", checkParameter("LEVEL", "5"), "TAV@04LEVEL:5", ""},
+        {"parameter name", checkParameter("xTAV@05", "5"), "", anotherCommandIn("Parámeter")},
+        {"parameter value", checkParameter("LEVEL", "TAV@05"), "", anotherCommandIn("Value")},
+        {"both: the name is named", checkParameter("TAV@05", "TAV@05"), "",
+         anotherCommandIn("Parámeter")},
+        {"name ending in TAV: the colon follows", checkParameter("xTAV", "@05"), "TAV@04xTAV:@05",
+         ""},
+        {"ftp account", checkFtpAccount("user", "pw", "ftp.x"), "TAV@10user:pw@ftp.x", ""},
+        {"ftp password as the list gave it", checkFtpAccount("user", "pwTAV@05secret", "ftp.x"), "",
+         anotherCommandIn("Password")},
+        {"ftp password ending in TAV, then its @", checkFtpAccount("user", "pwTAV", "05x"), "",
+         anotherCommandIn("Password")},
+        {"ftp user", checkFtpAccount("uTAV@05", "pw", "s"), "", anotherCommandIn("User")},
+        {"ftp user ending in TAV: the colon follows", checkFtpAccount("uTAV", "@x", "s"),
+         "TAV@10uTAV:@x@s", ""},
+        {"ftp server", checkFtpAccount("u", "pw", "TAV@05"), "", anotherCommandIn("Server")},
+        {"ftp without user sends the code alone", checkFtpAccount("", "TAV@05", "TAV@05"), "TAV@10",
+         ""},
+        {"linux command", checkLinuxCommand("ls; TAV@05"), "", anotherCommandIn("Comand")},
+        {"linux command that is a frame", checkLinuxCommand("TAV@05"), "",
+         anotherCommandIn("Comand")},
+        {"AV@ after the code is no frame", checkLinuxCommand("AV@05"), "TAV@22AV@05", ""},
+        {"lower case is no frame", checkLinuxCommand("echo tav@05 TAV 05"),
+         "TAV@22echo tav@05 TAV 05", ""},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(c.check.frame, c.frame) << c.label;
+        EXPECT_EQ(c.check.error, c.error) << c.label;
+        EXPECT_EQ(c.check.ok(), c.error.isEmpty()) << c.label;
+    }
 }

@@ -58,6 +58,9 @@ TEST(ParameterTable, SplitsAtTheFirstColonAndTrimsNothing) {
          "a"},
         {"\x80\xFF:\xE9\x01", "\x80\xFF", "\xE9\x01"},
         {QByteArray("N\0:v\0w", 6), QByteArray("N\0", 2), QByteArray("v\0w", 3)},
+        // Up to the bound, a name and a value are kept whole.
+        {QByteArray(4096, 'N') + ':' + QByteArray(4095, 'v') + ':', QByteArray(4096, 'N'),
+         QByteArray(4095, 'v') + ':'},
     };
     for (const auto &c : cases) {
         ParameterTable table;
@@ -78,16 +81,20 @@ TEST(ParameterTable, IgnoresHeadersAndLinesWithoutColon) {
         "Received ask parameters: 3",
         "OK Received ask parameters:A:1",
         "Name:Parameters",
+        // A name or value past the bound is no parameter.
+        QByteArray(4097, 'N') + ":1",
+        "N:" + QByteArray(4097, 'v'),
     };
     for (const QByteArray &line : ignored) {
         ParameterTable table;
         table.fill("A:1");
         table.fill(line);
-        EXPECT_EQ(table.count(), 1) << line.constData();
-        EXPECT_EQ(table.name(0), QByteArray("A")) << line.constData();
-        EXPECT_EQ(table.value(0), QByteArray("1")) << line.constData();
-        EXPECT_TRUE(table.name(1).isEmpty()) << line.constData();
-        EXPECT_TRUE(table.value(1).isEmpty()) << line.constData();
+        const std::string label = line.left(40).toStdString();
+        EXPECT_EQ(table.count(), 1) << label;
+        EXPECT_EQ(table.name(0), QByteArray("A")) << label;
+        EXPECT_EQ(table.value(0), QByteArray("1")) << label;
+        EXPECT_TRUE(table.name(1).isEmpty()) << label;
+        EXPECT_TRUE(table.value(1).isEmpty()) << label;
     }
 }
 

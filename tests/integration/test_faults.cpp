@@ -13,6 +13,8 @@
 #include "loggers/ui/loggergrid.h"
 #include "replies/replypath.h"
 
+#include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -23,6 +25,7 @@
 #include <QTcpServer>
 
 #include <array>
+#include <cstdio>
 #include <optional>
 
 namespace {
@@ -574,6 +577,52 @@ TEST_F(FaultTest, MegabyteEntryOnScreenKeepsTheWindowResponsive) {
     EXPECT_LT(elapsed.elapsed(), 1000);
 }
 
+// A listing of 200 lines at the framer's bound: shown as ever, but not collected, so memory
+// stays flat and Modify opens at once.
+TEST_F(FaultTest, HugeParameterLinesAreNotCollectedAndModifyOpensAtOnce) {
+    constexpr int kLines = 200;
+    startWithPeer();
+    connectPeer();
+    trigger("Ver_Parametros");
+    // The largest operation text the framer hands on whole.
+    const QByteArray text = QByteArray(ReplyFramer::kMaxEntryBytes - 3, 'N') + ":v";
+    const QByteArray line = '{' + text + "}\r\n";
+    const qint64 before = residentKiB();
+    ASSERT_GT(before, 0);
+    qint64 peak = before;
+    int sent = 0;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            while (sent < kLines && peer.unsent() < 4 * line.size()) {
+                peer.send(line);
+                ++sent;
+            }
+            peak = std::max(peak, residentKiB());
+            return sent == kLines && peer.unsent() == 0 && !main->replies().reading();
+        },
+        60000));
+    LoopbackPeer::settle(50);
+    EXPECT_EQ(operation().size(), kLines);
+    EXPECT_EQ(operation().last(), ReplyList::shownText(text));
+    EXPECT_EQ(main->listing().table().count(), 0);
+
+    QElapsedTimer opening;
+    opening.start();
+    trigger("Modificar_Parametros");
+    QDialog *dialog = openDialog(*main, "Dialog");
+    const qint64 openMs = opening.elapsed();
+    peak = std::max(peak, residentKiB());
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_LT(openMs, 1000);
+    EXPECT_EQ(dialog->findChild<QComboBox *>("Param")->count(), 1);
+    // Collected, the names alone were 200 MiB, and twice that again as the dialog's text.
+    if (kResidentMemoryTells) {
+        EXPECT_LT(peak - before, 48 * 1024) << "KiB";
+    }
+    std::printf("[ figures  ] dialog open in %lld ms, resident memory +%lld KiB\n",
+                static_cast<long long>(openMs), static_cast<long long>(peak - before));
+}
+
 INSTANTIATE_TEST_SUITE_P(Flush, EndlessLineTest, ::testing::Values(true, false),
                          [](const ::testing::TestParamInfo<bool> &info) {
                              return info.param ? std::string("WhenTheLinkCloses")
@@ -643,15 +692,17 @@ TEST_F(FaultTest, LogThatIsADirectoryIsReportedAndRepliesGoOn) {
     EXPECT_EQ(prompter.boxes.size(), 3u);
 }
 
-// The log opens but every write fails (a full disk), or its folder is removed
-// while it is written: the console says so once, stops logging, and keeps
-// showing replies.
-class LogLostTest : public FaultTest, public ::testing::WithParamInterface<bool> {};
+// The log opens but every write fails (a full disk), its folder is removed, or another file
+// is renamed over it (as an editor saves) while it is written: the console says so once,
+// stops logging, and keeps showing replies.
+enum class LogLoss { DiskFull, FolderRemoved, Replaced };
+
+class LogLostTest : public FaultTest, public ::testing::WithParamInterface<LogLoss> {};
 
 TEST_P(LogLostTest, IsReportedOnceAndRepliesGoOn) {
-    const bool diskFull = GetParam();
+    const LogLoss loss = GetParam();
     std::optional<TinyDisk> disk;
-    if (diskFull) {
+    if (loss == LogLoss::DiskFull) {
         disk.emplace();
         if (!disk->mounted()) {
             GTEST_SKIP() << "no tmpfs: " << disk->whyNot();
@@ -663,45 +714,75 @@ TEST_P(LogLostTest, IsReportedOnceAndRepliesGoOn) {
     activateLog();
     ASSERT_TRUE(main->replies().logActive());
     reply("before\r\n");
-    if (diskFull) {
+    EXPECT_EQ(fileBytes(logPath()), "before\r\n");
+    QString reason;
+    switch (loss) {
+    case LogLoss::DiskFull:
         // 16 KiB of disk: the first entry fits, a 20 KB one does not.
         reply(QByteArray(20000, 'x') + "\r\n");
-        ASSERT_EQ(prompter.boxes.size(), 2u);
-        EXPECT_EQ(fileBytes(logPath()), "before\r\n");
-    } else {
-        EXPECT_EQ(fileBytes(logPath()), "before\r\n");
+        reason = QStringLiteral("No space left on device");
+        break;
+    case LogLoss::FolderRemoved:
         ASSERT_EQ(prompter.boxes.size(), 1u);
         ASSERT_TRUE(QDir(m_dir.path()).removeRecursively());
         reply("after\r\n{op}\r\n");
-        ASSERT_EQ(prompter.boxes.size(), 2u);
+        reason = QStringLiteral("the file or its folder was removed");
+        break;
+    case LogLoss::Replaced: {
+        ASSERT_EQ(prompter.boxes.size(), 1u);
+        QFile other(path("other.txt"));
+        ASSERT_TRUE(other.open(QIODevice::WriteOnly) && other.write("other\r\n") == 7);
+        other.close();
+        ASSERT_EQ(::rename(QFile::encodeName(other.fileName()).constData(),
+                           QFile::encodeName(logPath()).constData()),
+                  0);
+        reply("after\r\n{op}\r\n");
+        reason = QStringLiteral("the file was replaced by another");
+        break;
     }
+    }
+    ASSERT_EQ(prompter.boxes.size(), 2u);
     const RecordingPrompter::Box &box = prompter.boxes[1];
     EXPECT_FALSE(box.question);
     EXPECT_EQ(box.title, "TAVControl");
-    const QString reason = diskFull ? QStringLiteral("No space left on device")
-                                    : QStringLiteral("the file or its folder was removed");
     EXPECT_EQ(box.text, "Error Log\r\n" + logPath() + ": " + reason);
     EXPECT_FALSE(main->replies().logActive());
     EXPECT_EQ(main->replyStatus().logCaption().text(), "Error Log");
 
     reply("later\r\n{more}\r\n");
     EXPECT_EQ(prompter.boxes.size(), 2u);
+    const bool diskFull = loss == LogLoss::DiskFull;
     EXPECT_EQ(trace(),
               diskFull
                   ? (QStringList{"before", ReplyList::shownText(QByteArray(20000, 'x')), "later"})
                   : (QStringList{"before", "after", "later"}));
     EXPECT_EQ(operation(), diskFull ? (QStringList{"more"}) : (QStringList{"op", "more"}));
+    if (loss != LogLoss::FolderRemoved) {
+        // The file now at the name is left as it was.
+        EXPECT_EQ(fileBytes(logPath()), diskFull ? "before\r\n" : "other\r\n");
+    }
     peer.clearReceived();
     trigger("Version");
     ASSERT_TRUE(peer.waitForBytes(6));
     EXPECT_EQ(peer.received(), "TAV@07");
 }
 
-INSTANTIATE_TEST_SUITE_P(Log, LogLostTest, ::testing::Values(true, false),
-                         [](const ::testing::TestParamInfo<bool> &info) {
-                             return info.param ? std::string("DiskFull")
-                                               : std::string("FolderRemoved");
-                         });
+std::string logLossName(const ::testing::TestParamInfo<LogLoss> &info) {
+    switch (info.param) {
+    case LogLoss::DiskFull:
+        return "DiskFull";
+    case LogLoss::FolderRemoved:
+        return "FolderRemoved";
+    case LogLoss::Replaced:
+        return "Replaced";
+    }
+    return {};
+}
+
+INSTANTIATE_TEST_SUITE_P(Log, LogLostTest,
+                         ::testing::Values(LogLoss::DiskFull, LogLoss::FolderRemoved,
+                                           LogLoss::Replaced),
+                         logLossName);
 
 // ---------------------------------------------------------------------------
 // A damaged loggers.txt: the console starts, without a box, with the grid the

@@ -1,8 +1,14 @@
 // The console program itself, started as an operator would start it.
+#include "support/loopbackpeer.h"
+
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
 
 namespace {
 
@@ -49,5 +55,38 @@ TEST(Program, WithoutAReachableDisplaySaysSoAndExitsTwo) {
         EXPECT_EQ(run.errors, "mirvane: no display found (" + why +
                                   ").\nRun it from a desktop session, or under Xvfb: "
                                   "xvfb-run -a mirvane\n");
+    }
+}
+
+// A kill, a desktop logout or Ctrl+C ends the console through its close-down, within a second,
+// instead of killing it on the spot.
+TEST(Program, StopSignalsEndItThroughTheCloseDown) {
+    for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE(signalNumber);
+        QTemporaryDir dir;
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.start(QStringLiteral(MIRVANE_PATH), {});
+        QByteArray errors;
+        // Said once the signals are taken, before the window shows.
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                errors += process.readAllStandardError();
+                return errors.contains("mirvane: no loggers.txt in");
+            },
+            10000));
+        ASSERT_EQ(::kill(static_cast<pid_t>(process.processId()), signalNumber), 0);
+        QElapsedTimer took;
+        took.start();
+        const bool ended = process.waitForFinished(10000);
+        std::printf("[ figures  ] signal %d: ended after %lld ms\n", signalNumber,
+                    static_cast<long long>(took.elapsed()));
+        if (!ended) {
+            process.kill();
+            process.waitForFinished();
+        }
+        ASSERT_TRUE(ended);
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0);
     }
 }

@@ -264,6 +264,53 @@ TEST_F(CommandTest, TextOutsideTheCodePageIsRefusedNotReplacedAndStaysToBeCorrec
     EXPECT_EQ(prompter.boxes.size(), 1u);
 }
 
+// "TAV@" in an argument would reach the logger as a command of its own: refused by field,
+// nothing sent, the form left open with what it holds.
+TEST_F(CommandTest, TextThatWouldStartAnotherCommandIsRefusedAndStaysToBeCorrected) {
+    startConnected("FTPSERVER:user,pwTAV@05secret,ftp.x\r\n");
+    const QString refusal = QStringLiteral("The field \"%1\" would send \"TAV@\", which the "
+                                           "logger takes for the start of another command; "
+                                           "nothing was sent");
+    const struct {
+        const char *menu, *form, *ok, *box;
+        QString text; // typed into box; none for the list file's account as it stands
+        const char *field;
+    } cases[] = {
+        {"Rec_app1", "FTPData", "FTPData_Accept", "ftppass", {}, "Password"},
+        {"Rec_app1", "FTPData", "FTPData_Accept", "ftppass", "pwTAV", "Password"},
+        {"Rec_app1", "FTPData", "FTPData_Accept", "ftpuser", "uTAV@05", "User"},
+        {"cmd_linux", "Comando_Linux", "OKButton", "Comand", "ls;TAV@05", "Comand"},
+        {"Modificar_Parametros", "Dialog", "OKButton", "Param", "TAV@05", "Parámeter"},
+        {"Modificar_Parametros", "Dialog", "OKButton", "Valor", "1TAV@05", "Value"},
+    };
+    for (const auto &c : cases) {
+        prompter.boxes.clear();
+        trigger(c.menu);
+        QDialog *dialog = openDialog(*main, c.form);
+        ASSERT_NE(dialog, nullptr) << c.form;
+        auto *edit = dialog->findChild<QLineEdit *>(c.box);
+        if (auto *combo = dialog->findChild<QComboBox *>(c.box)) {
+            edit = combo->lineEdit();
+        }
+        ASSERT_NE(edit, nullptr) << c.box;
+        const QString held = c.text.isNull() ? edit->text() : c.text;
+        edit->setText(held);
+        press(dialog, c.ok);
+        EXPECT_EQ(sent(), "") << c.field;
+        EXPECT_EQ(prompter.texts(), QStringList{refusal.arg(QString::fromUtf8(c.field))});
+        ASSERT_EQ(prompter.boxes.size(), 1u) << c.field;
+        EXPECT_EQ(prompter.boxes[0].icon, Prompter::Icon::Warning);
+        EXPECT_EQ(openDialog(*main, c.form), dialog) << c.field;
+        EXPECT_EQ(edit->text(), held) << c.field;
+        dialog->close();
+    }
+    // Corrected, the form sends.
+    trigger("Rec_app1");
+    type(openDialog(*main, "FTPData"), "ftppass", "pw");
+    press(openDialog(*main, "FTPData"), "FTPData_Accept");
+    EXPECT_EQ(sent(), "TAV@10user:pw@ftp.x");
+}
+
 TEST_F(CommandTest, LinuxCommandAndAlarmWithoutConnectionSayTheirOwnWords) {
     start();
     trigger("cmd_linux");

@@ -4,13 +4,19 @@
 #include "support/fakes.h"
 #include "support/tinydisk.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -140,4 +146,72 @@ TEST_F(ListEvidenceTest, AFullDiskLeavesNoPartOfTheFile) {
     EXPECT_FALSE(evidence->saveTo(path));
     EXPECT_EQ(prompter.texts(), QStringList{"Cannot save " + path + ": No space left on device"});
     EXPECT_TRUE(isEmptyFolder(disk.path()));
+}
+
+// What the file dialog made of a typed name, played through Qt's own dialog.
+struct TypedSave {
+    QString chosen;          // what the dialog handed back
+    bool stayedOpen = false; // the name was refused and the dialog is still there
+    bool askedToReplace = false;
+};
+
+TypedSave typeIntoTheFileDialog(QWidget *parent, Prompter &prompter, const QString &name) {
+    TypedSave save;
+    QPointer<QFileDialog> dialog;
+    bool accepted = false; // the dialog has acted on the name
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        auto *active = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(active)) {
+            save.askedToReplace = true;
+            box->reject();
+        } else if (!dialog) {
+            if ((dialog = qobject_cast<QFileDialog *>(active))) {
+                dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(name);
+                QTimer::singleShot(0, dialog, [&] {
+                    QMetaObject::invokeMethod(dialog, "accept");
+                    accepted = true;
+                });
+            }
+        } else if (accepted && dialog->isVisible()) {
+            save.stayedOpen = true;
+            dialog->reject();
+        }
+    });
+    driver.start(10);
+    save.chosen = ListEvidence::chooseWithDialog(parent, QStringLiteral("Save list"), prompter);
+    return save;
+}
+
+// Only the path typed is written to: a name the dialog would split at a double quote, and a
+// target that is no regular file, are refused before its replace question and again after.
+TEST_F(ListEvidenceTest, SaveAsWritesOnlyToTheRegularFileTyped) {
+    const QString fifo = dir.filePath("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString quoted = QStringLiteral("Cannot save %1: a name with a double quote (\") would "
+                                          "be read as several names; nothing was saved");
+    const struct {
+        QString typed, message, chosen;
+    } cases[] = {
+        {dir.filePath("notes\"loggers.txt"), quoted.arg(dir.filePath("notes\"loggers.txt")), ""},
+        {dir.filePath("a 'q\"d.txt"), quoted.arg(dir.filePath("a 'q\"d.txt")), ""},
+        {fifo, "Cannot save " + fifo + ": not a regular file", ""},
+        {dir.filePath("plain.txt"), "", dir.filePath("plain.txt")},
+    };
+    for (const auto &c : cases) {
+        prompter.boxes.clear();
+        const TypedSave save = typeIntoTheFileDialog(&list, prompter, c.typed);
+        EXPECT_EQ(save.chosen, c.chosen) << c.typed.toStdString();
+        EXPECT_EQ(save.stayedOpen, !c.message.isEmpty()) << c.typed.toStdString();
+        EXPECT_FALSE(save.askedToReplace) << c.typed.toStdString();
+        EXPECT_EQ(prompter.texts(), c.message.isEmpty() ? QStringList{} : QStringList{c.message});
+    }
+    // After the question, the FIFO is refused again and stays a FIFO.
+    prompter.boxes.clear();
+    answer = fifo;
+    evidence->saveAs();
+    EXPECT_EQ(prompter.texts(), QStringList{"Cannot save " + fifo + ": not a regular file"});
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
 }

@@ -1,6 +1,8 @@
 #include "support/console.h"
 
 #include "console/link.h"
+#include "console/stopsignals.h"
+#include "console/ui/closeonstop.h"
 #include "loggers/ui/loggergrid.h"
 
 #include <QAction>
@@ -17,7 +19,9 @@
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTimer>
+#include <csignal>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -230,6 +234,22 @@ TEST_F(MainWindowTest, ExitClosesTheWindowAfterTheCloseDownsPause) {
     EXPECT_TRUE(main->isVisible());
     ASSERT_TRUE(waitUntil([&] { return !main->isVisible(); }, 1000));
     EXPECT_TRUE(prompter.boxes.empty());
+}
+
+// A kill or a desktop logout closes the console as its close box does: goodbye first.
+TEST_F(MainWindowTest, SigtermSaysGoodbyeThenClosesTheWindow) {
+    start();
+    connectRow(1);
+    ASSERT_TRUE(peer.waitForBytes(6));
+    peer.clearReceived();
+    ASSERT_TRUE(closeOnStopSignals(*main).isWatching());
+    QElapsedTimer took;
+    took.start();
+    ASSERT_EQ(::kill(::getpid(), SIGTERM), 0);
+    ASSERT_TRUE(peer.waitForBytes(6));
+    EXPECT_EQ(peer.received(), "TAV@02");
+    ASSERT_TRUE(waitUntil([&] { return !main->isVisible(); }, 1000));
+    EXPECT_LT(took.elapsed(), 1000);
 }
 
 TEST_F(MainWindowTest, AboutShowsOneBoxWithTheProgramsName) {

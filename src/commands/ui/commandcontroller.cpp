@@ -63,6 +63,14 @@ bool CommandController::encode(const QString &text, QByteArray &bytes) {
     return true;
 }
 
+bool CommandController::refused(const argumentchecks::FrameCheck &check) {
+    if (check.ok()) {
+        return false;
+    }
+    m_prompter.inform(check.error, Prompter::Icon::Warning);
+    return true;
+}
+
 void CommandController::openParameters() {
     m_listing.end();
     showSingle(m_parameters, [this] {
@@ -77,10 +85,15 @@ void CommandController::openParameters() {
                 [this](const QString &name, const QString &value) {
                     QByteArray nameBytes;
                     QByteArray valueBytes;
-                    if (encode(name, nameBytes) && encode(value, valueBytes)) {
-                        m_connection.send(frames::parameter(nameBytes, valueBytes),
-                                          texts::kNoConnectionParam, Connection::WhenDown::Report);
+                    if (!encode(name, nameBytes) || !encode(value, valueBytes)) {
+                        return;
                     }
+                    const auto check = argumentchecks::checkParameter(nameBytes, valueBytes);
+                    if (refused(check)) {
+                        return;
+                    }
+                    m_connection.send(check.frame, texts::kNoConnectionParam,
+                                      Connection::WhenDown::Report);
                 });
         return dialog;
     });
@@ -100,11 +113,14 @@ void CommandController::openFtpSettings() {
                     if (!encode(user, u) || !encode(pass, p) || !encode(server, s)) {
                         return; // open, with what was typed, for the operator to correct
                     }
-                    QByteArray frame = frames::ftpAccount(u, p, s);
-                    m_connection.send(frame);
-                    // The password is not kept once it has gone out.
-                    frame.fill('\0');
+                    auto check = argumentchecks::checkFtpAccount(u, p, s);
                     p.fill('\0');
+                    if (refused(check)) {
+                        return;
+                    }
+                    m_connection.send(check.frame);
+                    // The password is not kept once it has gone out.
+                    check.frame.fill('\0');
                     dialog->close();
                 });
         return dialog;
@@ -139,7 +155,11 @@ void CommandController::openLinuxCommand() {
                     if (!encode(line, bytes)) {
                         return; // open, with what was typed, for the operator to correct
                     }
-                    m_connection.send(frames::linuxCommand(bytes), texts::kNoConnectionLinux,
+                    const auto check = argumentchecks::checkLinuxCommand(bytes);
+                    if (refused(check)) {
+                        return;
+                    }
+                    m_connection.send(check.frame, texts::kNoConnectionLinux,
                                       Connection::WhenDown::Report);
                     dialog->close();
                 });

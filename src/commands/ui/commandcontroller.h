@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commands/argumentchecks.h"
 #include "commands/catalogue.h"
 #include "loggers/loggerlist.h"
 
@@ -44,6 +45,8 @@ private:
     // Operator text as wire bytes; false (after telling the operator) when a
     // character has no byte in the code page.
     bool encode(const QString &text, QByteArray &bytes);
+    // True (after telling the operator) when the frame was refused; the form stays open.
+    bool refused(const argumentchecks::FrameCheck &check);
 
     Connection &m_connection;
     Link &m_link;

@@ -1,17 +1,21 @@
 #include "replies/ui/listevidence.h"
 
+#include "console/filereader.h"
 #include "console/prompter.h"
 #include "console/texts.h"
 
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPointer>
 #include <QSaveFile>
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -45,14 +49,64 @@ bool writeWhole(QSaveFile &file, const QByteArray &bytes) {
     return true;
 }
 
+// Why a save to path is refused before anything is written: a FIFO, device or socket would
+// be replaced by a regular file. A folder is left to the save, which names it as such.
+std::optional<QString> refusedTarget(const QString &path) {
+    return QFileInfo(path).isDir() ? std::nullopt : notRegularFile(path);
+}
+
+// Qt's own file dialog reads a double quote in the typed name as the start of a list of
+// names, and saves to one of them: `notes"loggers.txt` became the working folder's
+// loggers.txt. What the operator typed is checked before the dialog reads it, and before its
+// replace question; a native dialog takes the name whole and has no line to look at.
+class SaveDialog final : public QFileDialog {
+public:
+    SaveDialog(QWidget *parent, const QString &title, Prompter &prompter)
+        : QFileDialog(parent, title, QString(), texts::kTextFileFilter), m_prompter(prompter) {
+        setAcceptMode(QFileDialog::AcceptSave);
+    }
+
+    void accept() override {
+        const auto *typed = findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (!typed) {
+            QFileDialog::accept();
+            return;
+        }
+        if (typed->text().contains(u'"')) {
+            m_prompter.inform(texts::cannotSave(typed->text(), texts::kQuoteInFileName),
+                              Prompter::Icon::Warning);
+            return;
+        }
+        const QString path = selectedFiles().value(0);
+        if (const auto reason = refusedTarget(path); reason && !path.isEmpty()) {
+            m_prompter.inform(texts::cannotSave(path, *reason), Prompter::Icon::Warning);
+            return;
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    Prompter &m_prompter;
+};
+
 } // namespace
 
-QString ListEvidence::chooseWithDialog(QWidget *parent, const QString &title) {
-    return QFileDialog::getSaveFileName(parent, title, QString(), texts::kTextFileFilter);
+QString ListEvidence::chooseWithDialog(QWidget *parent, const QString &title, Prompter &prompter) {
+    SaveDialog dialog(parent, title, prompter);
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return dialog.selectedFiles().value(0);
 }
 
 ListEvidence::ListEvidence(QListWidget &list, Prompter &prompter, ChooseFile chooseFile)
-    : QObject(&list), m_list(list), m_prompter(prompter), m_chooseFile(std::move(chooseFile)),
+    : QObject(&list), m_list(list), m_prompter(prompter),
+      m_chooseFile(
+          chooseFile
+              ? std::move(chooseFile)
+              : [&prompter](
+                    QWidget *parent,
+                    const QString &title) { return chooseWithDialog(parent, title, prompter); }),
       m_menu(new QMenu(&list)), m_copy(m_menu->addAction(texts::kCopy)),
       m_copyAll(m_menu->addAction(texts::kCopyAll)), m_saveAs(m_menu->addAction(texts::kSaveAs)) {
     connect(m_copy, &QAction::triggered, this, &ListEvidence::copySelected);
@@ -122,18 +176,31 @@ void ListEvidence::saveAs() {
 }
 
 bool ListEvidence::saveTo(const QString &path) {
+    const auto refuse = [&](const QString &reason) {
+        m_prompter.inform(texts::cannotSave(path, reason), Prompter::Icon::Warning);
+        return false;
+    };
+    // Also after the dialog's replace question: something else may have taken the name.
+    if (const auto reason = refusedTarget(path)) {
+        return refuse(*reason);
+    }
     const text8::Encoded bytes = fileBytes(allEntries());
     if (!bytes.ok()) {
-        m_prompter.inform(texts::cannotSave(path, texts::notInCodePage(*bytes.unmappable)),
-                          Prompter::Icon::Warning);
-        return false;
+        return refuse(texts::notInCodePage(*bytes.unmappable));
     }
     // Written beside the target and renamed over it on commit: a full disk or any other
     // failure removes what was written and leaves an existing file as it was.
     QSaveFile file(path);
-    if (!writeWhole(file, bytes.bytes) || !file.commit()) {
-        m_prompter.inform(texts::cannotSave(path, file.errorString()), Prompter::Icon::Warning);
-        return false;
+    if (!writeWhole(file, bytes.bytes)) {
+        return refuse(file.errorString());
+    }
+    // Once more right before the rename, which would put the file in a FIFO's place.
+    if (const auto reason = refusedTarget(path)) {
+        file.cancelWriting();
+        return refuse(*reason);
+    }
+    if (!file.commit()) {
+        return refuse(file.errorString());
     }
     return true;
 }

@@ -23,9 +23,13 @@ class ListEvidence final : public QObject {
 public:
     // Asks for the file to save to; an empty answer means the operator cancelled.
     using ChooseFile = std::function<QString(QWidget *parent, const QString &title)>;
-    static QString chooseWithDialog(QWidget *parent, const QString &title);
+    // The file dialog, taking the typed name whole: a name with a double quote, which the
+    // dialog would read as a list of names, and a target that exists but is not a regular
+    // file are refused (told through prompter) while the dialog stays open.
+    static QString chooseWithDialog(QWidget *parent, const QString &title, Prompter &prompter);
 
-    ListEvidence(QListWidget &list, Prompter &prompter, ChooseFile chooseFile = chooseWithDialog);
+    // Without chooseFile, the file dialog asks.
+    ListEvidence(QListWidget &list, Prompter &prompter, ChooseFile chooseFile = {});
 
     // The entries as a file holds them: Windows-1252, every line ended by CR LF. Refuses
     // (bytes empty, the character named) an entry the code page cannot carry.
@@ -38,7 +42,8 @@ public:
     // Asks for a file name, then saves there.
     void saveAs();
     // Writes every entry to path, replacing the file only once all of it is written, so
-    // a failure leaves no partial file. Tells the operator why it failed.
+    // a failure leaves no partial file. Refuses a path that names a FIFO, device or socket.
+    // Tells the operator why it failed.
     bool saveTo(const QString &path);
 
 private:

@@ -25,7 +25,7 @@ QByteArray escapedText(QByteArrayView bytes) {
         if (isC1Lead(bytes, i)) {
             appendEscaped(out, u);
             appendEscaped(out, static_cast<unsigned char>(bytes[++i]));
-        } else if (u < 0x20 || u == 0x7f || u == '\\') {
+        } else if (u < 0x20 || (u >= 0x7f && u <= 0x9f) || u == '\\') {
             appendEscaped(out, u);
         } else {
             out += static_cast<char>(u);

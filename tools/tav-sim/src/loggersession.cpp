@@ -42,9 +42,9 @@ QByteArray summary(const QByteArray &text) {
 
 LoggerSession::LoggerSession(QTcpSocket *socket, LoggerModel &model, const SimOptions &options,
                              LogSink sink, QObject *parent)
-    : QObject(parent), m_socket(socket), m_model(model), m_options(options), m_log(std::move(sink)),
-      m_chunker(options.chunkSize, options.randomChunkSeed),
-      m_shownName(escapedText(model.name())) {
+    : QObject(parent), m_socket(socket), m_model(model), m_options(options),
+      m_log(std::move(sink), '[' + escapedText(model.name()) + "] "),
+      m_chunker(options.chunkSize, options.randomChunkSeed) {
     m_socket->setParent(this);
     m_socket->setReadBufferSize(kReadBufferBytes);
     // Small writes must leave at once, or the pieces of a cut reply merge again.
@@ -259,12 +259,10 @@ void LoggerSession::finish() {
     m_drainTimer.stop();
     m_out.clear();
     m_queuedBytes = 0;
-    log("connection closed");
+    m_log.close("connection closed");
     Q_EMIT finished();
 }
 
-void LoggerSession::log(const QByteArray &text) const {
-    if (m_log) {
-        m_log('[' + m_shownName + "] " + text);
-    }
+void LoggerSession::log(const QByteArray &text) {
+    m_log.line(text);
 }

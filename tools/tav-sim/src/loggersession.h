@@ -1,5 +1,6 @@
 #pragma once
 
+#include "connectionlog.h"
 #include "framereader.h"
 #include "loggermodel.h"
 #include "logsink.h"
@@ -41,6 +42,8 @@ public:
     // Ends the connection at once, unsent replies included.
     void abort();
     bool isFinished() const { return m_finished; }
+    // Frames taken from the stream and answered (or dropped by --drop-after).
+    int frames() const { return m_frames; }
 
 Q_SIGNALS:
     void finished();                     // the connection is gone
@@ -74,12 +77,12 @@ private:
     bool isBacklogged() const;
     void sendTrace();
     void finish();
-    void log(const QByteArray &text) const;
+    void log(const QByteArray &text);
 
     QTcpSocket *m_socket;
     LoggerModel &m_model;
     const SimOptions &m_options;
-    LogSink m_log;
+    ConnectionLog m_log;
     FrameReader m_reader;
     ReplyChunker m_chunker;
     QTimer m_idleTimer;
@@ -88,7 +91,6 @@ private:
     QTimer m_drainTimer;
     QList<Outgoing> m_out;
     qint64 m_queuedBytes = 0; // made into bytes in m_out, not yet written
-    QByteArray m_shownName;   // the logger's name as the log shows it
     int m_frames = 0;
     bool m_closing = false; // goodbye or restart answered: later frames are not
     bool m_finished = false;

@@ -388,11 +388,13 @@ TEST(FrameLogText, BinaryAsHexPasswordStarredControlBytesEscaped) {
         {incomplete("TAV@41" + bytes({19, 3})), "incomplete TAV@41 13 03"},
         {incomplete("TAV@41"), "incomplete TAV@41"},
         {incomplete("TAV@4"), "incomplete TAV@4"},
-        // What a terminal would obey is escaped: C0 controls, and C1 ones written in UTF-8.
+        // What a terminal would obey is escaped: C0 and C1 controls, these also in UTF-8.
         {command("TAV@22\x1b[2J\xc2\x9b"
-                 "1m\xc2\xa0\xf1\x80"),
+                 "1m\xc2\xa0\xf1\x80\x9b"
+                 "2J\x9f\xa0"),
          "TAV@22\\x1b[2J\\xc2\\x9b"
-         "1m\xc2\xa0\xf1\x80"},
+         "1m\xc2\xa0\xf1\\x80\\x9b"
+         "2J\\x9f\xa0"},
         {command("TAV@22" + QByteArray(100, 'a')),
          "TAV@22" + QByteArray(58, 'a') + " ... (+42 bytes)"},
         {stray(QByteArray(64, 'x') + 'y'),

@@ -310,24 +310,63 @@ TEST(TavSimProgram, FloodOfAnySizeIsMadeAsTheLinkDrains) {
 }
 
 // A name given with control bytes cannot steer the terminal: shown escaped on stdout and in
-// the log; the logger still tells the console its name as given.
+// the log; the logger still tells the console its name as given (in its 8-bit code page).
 TEST(TavSimProgram, NamesAreShownEscaped) {
-    RunningSim sim({"--port", "0", "--trace-interval", "0", "--name", "Pump\x1b[2J\a3"}, 1);
-    const quint16 port = firstPort(sim.stdoutText());
-    EXPECT_EQ(sim.stdoutText(),
-              "listening Pump\\x1b[2J\\x073 127.0.0.1:" + QByteArray::number(port) + "\n");
+    const struct {
+        const char *name; // UTF-8, as a shell hands it over
+        QByteArray shown, told;
+    } cases[] = {
+        {"Pump\x1b[2J\a3", "Pump\\x1b[2J\\x073", "Pump\x1b[2J\a3"},
+        // U+009B, a CSI: one byte in the code page, two in UTF-8.
+        {"A\xc2\x9b"
+         "31mB",
+         "A\\x9b31mB",
+         "A\x9b"
+         "31mB"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.shown.toStdString());
+        RunningSim sim(
+            {"--port", "0", "--trace-interval", "0", "--name", QString::fromUtf8(c.name)}, 1);
+        const quint16 port = firstPort(sim.stdoutText());
+        EXPECT_EQ(sim.stdoutText(),
+                  "listening " + c.shown + " 127.0.0.1:" + QByteArray::number(port) + "\n");
+        LoopbackClient client;
+        client.connectTo(port);
+        ASSERT_TRUE(client.waitConnected());
+        client.send("TAV@01");
+        ASSERT_TRUE(client.waitFor("\r\n"));
+        EXPECT_EQ(client.received(), "{Welcome to TAV-3 logger " + c.told + "}\r\n");
+        EXPECT_TRUE(stopsPromptlyOnSigterm(sim, [] {}));
+        const QByteArray log = sim.process().readAllStandardError();
+        EXPECT_TRUE(
+            log.contains("[" + c.shown + "] -> {Welcome to TAV-3 logger " + c.shown + "}\n"))
+            << log.toStdString();
+        for (const char control : {'\x1b', '\a', '\x9b'}) {
+            EXPECT_FALSE(log.contains(control)) << log.toStdString();
+        }
+    }
+}
+
+// A client that sends the same frame a hundred thousand times: its log is a few lines.
+TEST(TavSimProgram, RepeatedFramesAreLoggedOnceWithACount) {
+    constexpr int kFrames = 100000;
+    RunningSim sim({"--port", "0", "--trace-interval", "0"}, 1);
     LoopbackClient client;
-    client.connectTo(port);
+    client.connectTo(firstPort(sim.stdoutText()));
     ASSERT_TRUE(client.waitConnected());
-    client.send("TAV@01");
-    ASSERT_TRUE(client.waitFor("\r\n"));
-    EXPECT_EQ(client.received(), "{Welcome to TAV-3 logger Pump\x1b[2J\a3}\r\n");
+    client.send(QByteArray("TAV@07").repeated(kFrames));
+    const QByteArray version = "{Version TAV-3 firmware 4.2.1 (sim)}\r\n";
+    ASSERT_TRUE(
+        waitUntil([&] { return client.received().size() == kFrames * version.size(); }, 20000));
+    client.socket().disconnectFromHost();
     EXPECT_TRUE(stopsPromptlyOnSigterm(sim, [] {}));
     const QByteArray log = sim.process().readAllStandardError();
-    EXPECT_TRUE(log.contains("[Pump\\x1b[2J\\x073] -> {Welcome to TAV-3 logger "
-                             "Pump\\x1b[2J\\x073}\n"))
-        << log.toStdString();
-    EXPECT_FALSE(log.contains('\x1b') || log.contains('\a')) << log.toStdString();
+    EXPECT_LT(log.size(), 1000) << log.left(3000).toStdString();
+    EXPECT_TRUE(log.contains("[North] <- TAV@07\n[North] -> {Version TAV-3 firmware 4.2.1 (sim)}\n"
+                             "[North] (the 2 lines above 99999 more times)\n[North] connection "
+                             "closed\n"))
+        << log.left(3000).toStdString();
 }
 
 } // namespace
