@@ -11,12 +11,11 @@
 // the trace list's area is grabbed from the X server every 40 ms during the flood, and
 // the share of grabs that show text (dark pixels of glyphs) is reported: what an
 // operator watching the list sees, not what the widget's model holds.
-#include "console/connection.h"
-#include "console/link.h"
-#include "console/ui/mainwindow.h"
-#include "loggers/ui/loggergrid.h"
+#include "app/mainwindow.h"
+#include "app/messageboxprompter.h"
+#include "base/clock.h"
+#include "console/console.h"
 #include "replies/replyframer.h"
-#include "replies/ui/replylist.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -178,12 +177,13 @@ int main(int argc, char **argv) {
     FloodLogger logger(stream);
 
     QTemporaryDir dir;
-    MainWindow window(ConsoleServices{nullptr, nullptr, {}, dir.path()});
+    SteadyClock clock;
+    MessageBoxPrompter prompter;
+    Console console(prompter, clock, dir.path());
+    MainWindow window(console, prompter);
     window.startUp();
     window.show();
-    window.grid().setCell(1, 1, QStringLiteral("127.0.0.1"));
-    window.grid().setCell(1, 2, QString::number(logger.port()));
-    window.grid().select(1);
+    const QListWidget &trace = *window.findChild<QListWidget *>(QStringLiteral("List1"));
 
     QElapsedTimer loopClock;
     qint64 last = 0;
@@ -214,7 +214,6 @@ int main(int argc, char **argv) {
     bool firstLineShown = false;
     QTimer grabber;
     QObject::connect(&grabber, &QTimer::timeout, &window, [&] {
-        const QListWidget &trace = window.traceList();
         firstLineShown = firstLineShown || trace.count() > 0;
         if (!firstLineShown) {
             return;
@@ -230,11 +229,10 @@ int main(int argc, char **argv) {
 
     QElapsedTimer flood;
     // The flood is timed from the greeting, which the logger answers with it.
-    QObject::connect(&window.connection(), &Connection::rowConnected, &window,
+    QObject::connect(&console.connection(), &Connection::rowConnected, &window,
                      [&] { flood.start(); });
     QTimer::singleShot(0, &window, [&] {
-        window.connection().connectTo(
-            {1, window.grid().cell(1, 1), window.grid().cell(1, 2), false});
+        console.connectTo({1, QStringLiteral("127.0.0.1"), QString::number(logger.port()), false});
         loopClock.start();
         lastCpu = threadCpuNs();
         heartbeat.start();
@@ -244,10 +242,9 @@ int main(int argc, char **argv) {
     });
     // Done when the last line is on screen, or when the link has gone and everything is shown.
     bool closed = false;
-    QObject::connect(&window.link(), &Link::closed, &window, [&] { closed = true; });
+    QObject::connect(&console.link(), &Link::closed, &window, [&] { closed = true; });
     QTimer check;
     QObject::connect(&check, &QTimer::timeout, &window, [&] {
-        const QListWidget &trace = window.traceList();
         const bool complete = trace.count() > 0 && trace.item(trace.count() - 1)->text() == "END";
         // A link gone for ten seconds without the last line means lines were lost.
         if (!complete && !(closed && flood.elapsed() > 10000)) {

@@ -2,7 +2,7 @@
 // with a menu bar, a list and a table, shown. The baseline for start-up time
 // and memory. With MIRVANE_EXIT_AFTER_SHOW set it ends on the event-loop turn
 // after its first paint, exactly as mirvane does.
-#include "console/ui/exitafterfirstpaint.h"
+#include "app/exitafterfirstpaint.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

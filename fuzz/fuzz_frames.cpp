@@ -8,7 +8,7 @@
 // backslash and one other byte; choices and numbers from the back.
 #include "commands/argumentchecks.h"
 #include "commands/frames.h"
-#include "console/text8.h"
+#include "base/text8.h"
 
 #include "fuzzcheck.h"
 

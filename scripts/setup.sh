@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ make qt6-base-dev libgtest-dev libgmock-dev ${MIRVANE_EXTRA_PACKAGES:-})
+packages=(cmake g++ make qt6-base-dev libgtest-dev ${MIRVANE_EXTRA_PACKAGES:-})
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then

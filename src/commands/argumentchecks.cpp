@@ -1,6 +1,6 @@
 #include "commands/argumentchecks.h"
 
-#include "console/texts.h"
+#include "base/texts.h"
 
 #include <QStringView>
 #include <algorithm>
@@ -9,11 +9,7 @@
 
 namespace {
 
-const QString kIdRange = QStringLiteral("Id debe ser entre 0 y 99999999");
-const QString kCodeRange = QStringLiteral("Alarma debe ser entre 0 y 99999999");
-const QString kMaxHour = QStringLiteral("Hora máxima 23");
-const QString kBadBox =
-    QStringLiteral("Valor no válido en %1: debe ser un número entero entre %2 y %3");
+using namespace texts::fields;
 
 // Saturation bound for exponents and whole numbers: far beyond any value that
 // could pass a check, small enough that no arithmetic on it can overflow.
@@ -201,22 +197,22 @@ argumentchecks::FrameCheck refuseSmuggled(QByteArray frame,
 namespace argumentchecks {
 
 FrameCheck checkParameter(QByteArrayView name, QByteArrayView value) {
-    return refuseSmuggled(frames::parameter(name, value),
-                          {{u"Parámeter", kCodeEnd, name.size()},
-                           {u"Value", kCodeEnd + name.size() + 1, value.size()}});
+    return refuseSmuggled(
+        frames::parameter(name, value),
+        {{kParameter, kCodeEnd, name.size()}, {kValue, kCodeEnd + name.size() + 1, value.size()}});
 }
 
 FrameCheck checkFtpAccount(QByteArrayView user, QByteArrayView pass, QByteArrayView server) {
     // With no user the frame is the code alone.
     const qsizetype passFrom = kCodeEnd + user.size() + 1;
     return refuseSmuggled(frames::ftpAccount(user, pass, server),
-                          {{u"User", kCodeEnd, user.size()},
-                           {u"Password", passFrom, pass.size()},
-                           {u"Server", passFrom + pass.size() + 1, server.size()}});
+                          {{kUser, kCodeEnd, user.size()},
+                           {kPassword, passFrom, pass.size()},
+                           {kServer, passFrom + pass.size() + 1, server.size()}});
 }
 
 FrameCheck checkLinuxCommand(QByteArrayView line) {
-    return refuseSmuggled(frames::linuxCommand(line), {{u"Comand", kCodeEnd, line.size()}});
+    return refuseSmuggled(frames::linuxCommand(line), {{kComand, kCodeEnd, line.size()}});
 }
 
 QString formatEightDigits(const QString &text) {
@@ -240,12 +236,12 @@ AlarmCheck checkAlarm(const QString &idText, const QString &codeText) {
     AlarmCheck check;
     check.id = formatEightDigits(idText);
     if (!isEightDigits(check.id)) {
-        check.error = kIdRange;
+        check.error = texts::kIdRange;
         return check;
     }
     check.code = formatEightDigits(codeText);
     if (!isEightDigits(check.code)) {
-        check.error = kCodeRange;
+        check.error = texts::kCodeRange;
     }
     return check;
 }
@@ -253,7 +249,7 @@ AlarmCheck checkAlarm(const QString &idText, const QString &codeText) {
 HistoricCheck checkHistoric(const HistoricBoxes &boxes) {
     HistoricCheck check;
     if (const auto hour2 = readWhole(boxes.hour2); hour2 && *hour2 > 23) {
-        check.error = kMaxHour;
+        check.error = texts::kMaxHour;
         return check;
     }
     frames::HourStamp from{};
@@ -266,32 +262,32 @@ HistoricCheck checkHistoric(const HistoricBoxes &boxes) {
         int &target;
     };
     const Box order[] = {
-        {boxes.hour1, u"Desde Hora", 0, 255, from.hour},
-        {boxes.day1, u"Desde Día", 0, 255, from.day},
-        {boxes.month1, u"Desde Mes", 0, 255, from.month},
-        {boxes.year1, u"Desde Año", 2000, 2255, from.year},
-        {boxes.hour2, u"Hasta Hora", 0, 255, to.hour},
-        {boxes.day2, u"Hasta Día", 0, 255, to.day},
-        {boxes.month2, u"Hasta Mes", 0, 255, to.month},
-        {boxes.year2, u"Hasta Año", 2000, 2255, to.year},
+        {boxes.hour1, kFromHour, 0, 255, from.hour},
+        {boxes.day1, kFromDay, 0, 255, from.day},
+        {boxes.month1, kFromMonth, 0, 255, from.month},
+        {boxes.year1, kFromYear, 2000, 2255, from.year},
+        {boxes.hour2, kToHour, 0, 255, to.hour},
+        {boxes.day2, kToDay, 0, 255, to.day},
+        {boxes.month2, kToMonth, 0, 255, to.month},
+        {boxes.year2, kToYear, 2000, 2255, to.year},
     };
     for (const Box &box : order) {
         const auto value = readWhole(box.text);
         if (!value || *value < box.min || *value > box.max) {
-            check.error = kBadBox.arg(box.name, QString::number(box.min), QString::number(box.max));
+            check.error = texts::badBox(box.name, box.min, box.max);
             return check;
         }
         box.target = static_cast<int>(*value);
     }
     // The frame's bytes: from's year, month, day and hour, then to's.
-    const FrameCheck frame = refuseSmuggled(frames::historic(from, to), {{u"Desde Año", 6, 1},
-                                                                         {u"Desde Mes", 7, 1},
-                                                                         {u"Desde Día", 8, 1},
-                                                                         {u"Desde Hora", 9, 1},
-                                                                         {u"Hasta Año", 10, 1},
-                                                                         {u"Hasta Mes", 11, 1},
-                                                                         {u"Hasta Día", 12, 1},
-                                                                         {u"Hasta Hora", 13, 1}});
+    const FrameCheck frame = refuseSmuggled(frames::historic(from, to), {{kFromYear, 6, 1},
+                                                                         {kFromMonth, 7, 1},
+                                                                         {kFromDay, 8, 1},
+                                                                         {kFromHour, 9, 1},
+                                                                         {kToYear, 10, 1},
+                                                                         {kToMonth, 11, 1},
+                                                                         {kToDay, 12, 1},
+                                                                         {kToHour, 13, 1}});
     if (!frame.ok()) {
         check.error = frame.error;
         return check;

@@ -1,59 +1,80 @@
 #pragma once
 
 #include <QString>
-#include <span>
+#include <cstddef>
 
-// The commands behind the menus: the fixed ones, six-byte frames without arguments sent
-// by one shared handler, and the confirmed ones that make the logger restart.
+// Everything the operator can ask of the console, and what each command does before anything
+// else: the question it asks first, and its effect on the parameter listing. The fixed
+// commands send a six-byte frame without arguments; the restart commands make the logger
+// restart after a question.
 namespace catalogue {
 
 enum class Command {
-    ListParameters,
+    ActivateLog,
+    DeactivateLog,
+    ClearTrace,
+    ClearOperation,
+    MaintainLink,
+    Exit,
+    Connect,
+    Disconnect,
+    AbortConnection,
     Version,
+    ListParameters,
+    ModifyParameters,
+    ApplyParameters,
     SendFile,
     SyncWithServer,
-    ApplyParameters,
+    SyncWithPc,
+    AskDevices,
+    AskGprsSignal,
+    RecApplication,
+    UpdateApplication,
+    LocalUpdate,
     SendEmail,
     SendEmailAndClose,
-    Ntp,
-    DeleteLog,
     ShowLog,
-    AskDevices,
+    DeleteLog,
+    Reboot,
+    TestAlarm,
+    LinuxCommand,
+    Ntp,
     RegisterLogger,
-    AskGprsSignal,
     GprsStart,
     ResetPassword,
+    HistoricCounter,
+    About,
+    PickLogger, // a click on a logger in the grid
+    CloseDown,  // the window is about to close
 };
+inline constexpr std::size_t kCommandCount = static_cast<std::size_t>(Command::CloseDown) + 1;
 
-// What a command does to the parameter listing before it is sent.
+// What a command does to the parameter listing, the one link between commands and replies.
 enum class ListingEffect {
-    End,   // replies are only shown
-    Begin, // operation lines are collected as parameters, into an emptied table
-    Keep,  // left as it is
+    Keep,   // left as it is
+    End,    // replies are only shown from now on
+    Begin,  // operation lines are collected as parameters, into an emptied table
+    Forget, // ended, and what was collected forgotten (a new connection)
 };
 
-struct FixedCommand {
-    Command command;
-    int code;
-    ListingEffect listing;
-};
-
-std::span<const FixedCommand> fixedCommands();
-const FixedCommand &fixedCommand(Command command);
-
-// A command that makes the logger restart: asked first, then sent, then the link is
-// held for some half-second pauses before it is closed and the reconnect countdown runs.
+// A command that makes the logger restart: asked first, then sent, then the link is held
+// for some half-second pauses before it is closed and the reconnect countdown runs.
 struct RestartCommand {
-    QString firstLine;
-    QString secondLine;
+    const QString *firstLine;
+    const QString *secondLine;
     int code;
     int halfSecondPauses;
     int countdownSeconds;
     bool alsoWithoutConnection; // pauses, close and countdown even when nothing was sent
 };
 
-const RestartCommand &updateApplication();
-const RestartCommand &localUpdate();
-const RestartCommand &reboot();
+struct CommandEntry {
+    Command command;
+    ListingEffect listing = ListingEffect::Keep;
+    int fixedCode = 0;                       // 0: no fixed frame
+    const RestartCommand *restart = nullptr; // set for the restart commands
+};
+
+const CommandEntry &entry(Command command);
 
 } // namespace catalogue

@@ -1,8 +1,8 @@
 #include "commands/utctime.h"
 
-#include "console/clock.h"
+#include "base/clock.h"
 
-QDateTime GetUTCTime(const Clock &clock) {
+QDateTime currentUtcSecond(const Clock &clock) {
     const QDateTime now = clock.nowUtc().toUTC();
     // Whole seconds: the frame has no field for a fraction.
     const QTime time = now.time();

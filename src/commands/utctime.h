@@ -8,4 +8,4 @@ class Clock;
 // the system clock. Taken as UTC directly rather than as local time plus a
 // zone bias, so it is right in every zone, whatever the daylight-saving rule,
 // and across an offset change.
-QDateTime GetUTCTime(const Clock &clock);
+QDateTime currentUtcSecond(const Clock &clock);

@@ -1,6 +1,6 @@
 #include "loggers/listencoding.h"
 
-#include "console/text8.h"
+#include "base/text8.h"
 
 namespace {
 

@@ -1,20 +1,18 @@
 #include "replies/replypath.h"
 
+#include "base/prompter.h"
+#include "base/texts.h"
 #include "commands/parameterlisting.h"
-#include "console/link.h"
-#include "console/prompter.h"
-#include "console/texts.h"
+#include "link/link.h"
 
 #include <QElapsedTimer>
 #include <utility>
 
-ReplyPath::ReplyPath(Link &link, ParameterListing &listing, Prompter &prompter, QString logPath,
-                     QObject *parent)
+ReplyPath::ReplyPath(Link &link, ParameterListing &listing, Prompter &prompter, const Clock &clock,
+                     QString logPath, QObject *parent)
     : QObject(parent), m_link(link), m_listing(listing), m_prompter(prompter),
-      m_logPath(std::move(logPath)) {
-    m_idleFlush.setSingleShot(true);
-    m_idleFlush.setInterval(kIdleFlushMs);
-    connect(&m_idleFlush, &QTimer::timeout, this, &ReplyPath::idleFlush);
+      m_logPath(std::move(logPath)), m_idleFlush(
+                                         clock, [this] { idleFlush(); }, this) {
     connect(&m_link, &Link::readyRead, this, &ReplyPath::scheduleSlice);
     connect(&m_link, &Link::closed, this, [this] {
         // What the logger sent before it went is shown, not dropped; text without
@@ -81,7 +79,7 @@ void ReplyPath::process(const QByteArray &slice) {
     m_turnSlices.push_back(slice);
     m_framer.feed(slice, *this);
     if (m_framer.hasPending()) {
-        m_idleFlush.start();
+        m_idleFlush.startIn(kIdleFlushTenths);
     } else {
         m_idleFlush.stop();
     }

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "base/clock.h"
 #include "replies/replyframer.h"
 #include "replies/sessionlog.h"
 
 #include <QObject>
 #include <QString>
-#include <QTimer>
 #include <vector>
 
 class Link;
@@ -21,7 +21,7 @@ class ReplyPath final : public QObject, private ReplyLineSink {
     Q_DISABLE_COPY_MOVE(ReplyPath)
 
 public:
-    static constexpr int kIdleFlushMs = 1000;
+    static constexpr qint64 kIdleFlushTenths = 10;
     static constexpr qint64 kSliceBytes = 64 * 1024;
     // How long one turn of the event loop may read slices before the window gets its turn.
     static constexpr qint64 kTurnBudgetMs = 5;
@@ -29,8 +29,8 @@ public:
     // than a list keeps.
     static constexpr int kNewestLines = 600;
 
-    ReplyPath(Link &link, ParameterListing &listing, Prompter &prompter, QString logPath,
-              QObject *parent = nullptr);
+    ReplyPath(Link &link, ParameterListing &listing, Prompter &prompter, const Clock &clock,
+              QString logPath, QObject *parent = nullptr);
 
     void activateLog();
     void deactivateLog();
@@ -83,7 +83,7 @@ private:
     const QString m_logPath;
     ReplyFramer m_framer;
     SessionLog m_log;
-    QTimer m_idleFlush;
+    ClockTimer m_idleFlush;
     // The slices of the current turn: the newest lines point into them until the turn ends.
     std::vector<QByteArray> m_turnSlices;
     NewestLines m_newestTrace;

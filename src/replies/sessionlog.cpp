@@ -1,6 +1,7 @@
 #include "replies/sessionlog.h"
 
-#include "console/filereader.h"
+#include "base/filereader.h"
+#include "base/texts.h"
 
 #include <QFileInfo>
 
@@ -62,7 +63,7 @@ bool SessionLog::isOpen() const {
 
 bool SessionLog::write(QByteArrayView entry) {
     if (!m_file.isOpen()) {
-        m_error = QStringLiteral("not open");
+        m_error = texts::kLogNotOpen;
         return false;
     }
     m_line.resize(0); // keeps the capacity for the next entry
@@ -86,7 +87,7 @@ bool SessionLog::write(QByteArrayView entry) {
 
 bool SessionLog::flush() {
     if (!m_file.isOpen()) {
-        m_error = QStringLiteral("not open");
+        m_error = texts::kLogNotOpen;
         return false;
     }
     if (!m_file.flush()) {
@@ -95,10 +96,10 @@ bool SessionLog::flush() {
     // On POSIX systems writes to a file whose name (or folder) was removed still succeed and
     // land nowhere the operator can read; report that as a failure rather than lose the log.
     if (!QFileInfo::exists(m_absolutePath)) {
-        return fail(QStringLiteral("the file or its folder was removed"));
+        return fail(texts::kLogRemoved);
     }
     if (!pathNamesOpenFile(m_absolutePath, m_file.handle())) {
-        return fail(QStringLiteral("the file was replaced by another"));
+        return fail(texts::kLogReplaced);
     }
     return true;
 }

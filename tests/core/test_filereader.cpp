@@ -1,4 +1,4 @@
-#include "console/filereader.h"
+#include "base/filereader.h"
 
 #include <gtest/gtest.h>
 

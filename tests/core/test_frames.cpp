@@ -1,6 +1,6 @@
 #include "commands/frames.h"
 #include "commands/utctime.h"
-#include "console/clock.h"
+#include "base/clock.h"
 
 #include <QTimeZone>
 #include <gtest/gtest.h>
@@ -166,7 +166,7 @@ TEST(Frames, ClockSyncRefusesYearsOutsideOneByte) {
 
 TEST(UtcTime, OneReadingTruncatedToTheSecond) {
     const FixedClock clock(utc(2019, 3, 7, 13, 25, 30, 999));
-    const QDateTime now = GetUTCTime(clock);
+    const QDateTime now = currentUtcSecond(clock);
     EXPECT_EQ(now.timeSpec(), Qt::UTC);
     EXPECT_EQ(now, utc(2019, 3, 7, 13, 25, 30));
     EXPECT_EQ(now.time().msec(), 0);
@@ -190,11 +190,11 @@ TEST(UtcTime, ZonedReadingsComeBackInUtc) {
          utc(2019, 10, 27, 1, 30, 0)},
     };
     for (const auto &c : cases) {
-        const QDateTime now = GetUTCTime(FixedClock(c.reading));
+        const QDateTime now = currentUtcSecond(FixedClock(c.reading));
         EXPECT_EQ(now.timeSpec(), Qt::UTC);
         EXPECT_EQ(now.date(), c.expected.date()) << c.reading.toString(Qt::ISODate).toStdString();
         EXPECT_EQ(now.time(), c.expected.time()) << c.reading.toString(Qt::ISODate).toStdString();
     }
-    EXPECT_EQ(frames::clockSync(GetUTCTime(FixedClock(cases[1].reading))),
+    EXPECT_EQ(frames::clockSync(currentUtcSecond(FixedClock(cases[1].reading))),
               withBytes("TAV@41", {19, 6, 30, 22, 30, 0}));
 }

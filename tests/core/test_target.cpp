@@ -1,4 +1,4 @@
-#include "console/target.h"
+#include "link/target.h"
 
 #include <gtest/gtest.h>
 

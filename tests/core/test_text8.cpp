@@ -1,4 +1,4 @@
-#include "console/text8.h"
+#include "base/text8.h"
 
 #include <gtest/gtest.h>
 

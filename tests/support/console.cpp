@@ -1,13 +1,12 @@
 #include "support/console.h"
 
-#include "console/link.h"
-#include "loggers/ui/loggergrid.h"
-
 #include <QAction>
 #include <QDialog>
 #include <QFile>
 #include <QListWidget>
+#include <QTcpSocket>
 #include <QTest>
+#include <sys/ioctl.h>
 
 QStringList entries(const QListWidget &list) {
     QStringList out;
@@ -22,7 +21,7 @@ QByteArray fileBytes(const QString &path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-QDialog *openDialog(MainWindow &main, const char *name) {
+QDialog *openDialog(QWidget &main, const char *name) {
     for (QDialog *dialog : main.findChildren<QDialog *>(name)) {
         if (dialog->isVisible()) {
             return dialog;
@@ -31,9 +30,18 @@ QDialog *openDialog(MainWindow &main, const char *name) {
     return nullptr;
 }
 
+namespace {
+
+template <typename Widget> Widget &part(const std::unique_ptr<MainWindow> &main, const char *name) {
+    auto *widget = main->findChild<Widget *>(QLatin1String(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return *widget;
+}
+
+} // namespace
+
 void ConsoleTest::SetUp() {
     ASSERT_TRUE(m_dir.isValid());
-    clock.stepPerRead = 1;
 }
 
 void ConsoleTest::TearDown() {
@@ -41,6 +49,7 @@ void ConsoleTest::TearDown() {
         main->hide();
         main.reset();
     }
+    console.reset();
 }
 
 void ConsoleTest::writeLoggers(const QByteArray &bytes) {
@@ -50,18 +59,38 @@ void ConsoleTest::writeLoggers(const QByteArray &bytes) {
 }
 
 void ConsoleTest::start() {
-    main =
-        std::make_unique<MainWindow>(ConsoleServices{&prompter, &clock, fastTimings(), workDir()});
+    console = std::make_unique<Console>(prompter, clock, workDir());
+    main = std::make_unique<MainWindow>(*console, prompter);
     main->startUp();
     main->show();
 }
 
+LoggerGrid &ConsoleTest::grid() const {
+    return part<LoggerGrid>(main, "TAVs");
+}
+
+ReplyList &ConsoleTest::traceList() const {
+    return part<ReplyList>(main, "List1");
+}
+
+ReplyList &ConsoleTest::operationList() const {
+    return part<ReplyList>(main, "List2");
+}
+
+const StatusStrip &ConsoleTest::statusStrip() const {
+    return part<StatusStrip>(main, "Frame2");
+}
+
+ReplyStatusBox &ConsoleTest::replyStatus() const {
+    return part<ReplyStatusBox>(main, "Frame1");
+}
+
 void ConsoleTest::clickCell(int row, int column) {
-    LoggerGrid &grid = main->grid();
-    QTableWidgetItem *item = grid.QTableWidget::item(row - 1, column);
+    LoggerGrid &table = grid();
+    QTableWidgetItem *item = table.QTableWidget::item(row - 1, column);
     ASSERT_NE(item, nullptr);
-    grid.scrollToItem(item);
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualItemRect(item).center());
+    table.scrollToItem(item);
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, table.visualItemRect(item).center());
 }
 
 void ConsoleTest::trigger(const char *action) {
@@ -70,17 +99,44 @@ void ConsoleTest::trigger(const char *action) {
     act->trigger();
 }
 
-bool ConsoleTest::settled(int ms) {
-    return waitUntil(
-        [&] { return !main->connection().isWaiting() && !main->connection().isPausing(); }, ms);
+bool ConsoleTest::runSteps(qint64 most) {
+    const Connection &connection = console->connection();
+    for (qint64 spent = 0; connection.isWaiting() || connection.isPausing(); ++spent) {
+        if (spent == most) {
+            return false;
+        }
+        clock.advance(1);
+    }
+    return true;
+}
+
+bool ConsoleTest::waitEnded(int ms) {
+    return waitUntil([&] { return !console->connection().isWaiting(); }, ms);
+}
+
+bool ConsoleTest::allRead() {
+    // On loopback what the peer has handed to the kernel is at the console's socket at once;
+    // the kernel's own count says whether the console has taken it yet.
+    const auto *socket = console->link().findChild<QTcpSocket *>();
+    int inKernel = 0;
+    if (socket && socket->socketDescriptor() >= 0) {
+        ::ioctl(static_cast<int>(socket->socketDescriptor()), FIONREAD, &inKernel);
+    }
+    return peer.unsent() == 0 && inKernel == 0 && !console->replies().reading();
+}
+
+void ConsoleTest::reply(const QByteArray &bytes, int ms) {
+    peer.send(bytes);
+    ASSERT_TRUE(waitUntil([&] { return allRead(); }, ms)) << bytes.left(40).toStdString();
 }
 
 void ConsoleTest::connectRow(int row) {
-    main->grid().setCell(row, 1, QStringLiteral("127.0.0.1"));
-    main->grid().setCell(row, 2, QString::number(peer.port()));
+    grid().setCell(row, 1, QStringLiteral("127.0.0.1"));
+    grid().setCell(row, 2, QString::number(peer.port()));
     clickCell(row, 0);
     trigger("Conectar");
-    ASSERT_TRUE(settled());
-    ASSERT_TRUE(main->link().isConnected());
+    // The wait ends the moment the link is up; no time has to pass.
+    ASSERT_TRUE(waitEnded());
+    ASSERT_TRUE(console->link().isConnected());
     ASSERT_TRUE(peer.waitForClient());
 }

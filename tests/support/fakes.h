@@ -1,8 +1,7 @@
 #pragma once
 
-#include "console/clock.h"
-#include "console/connection.h"
-#include "console/prompter.h"
+#include "base/clock.h"
+#include "base/prompter.h"
 #include "support/printers.h"
 
 #include <deque>
@@ -33,37 +32,33 @@ private:
     bool showQuestion(const QString &text, const QString &title) override;
 };
 
-// Time stands still unless a test moves it, or, with stepPerRead set, moves on by that
-// many tenths each time the console reads it: a wait read every tick then runs through
-// its 30 seconds in 300 quick ticks.
+// Time stands still unless a test moves it. Moving it runs every deadline that falls due on
+// the way, in order, each at its own time: a 30-second wait or a minute's keep-alive passes
+// in one call, exactly.
 class FakeClock final : public Clock {
 public:
-    qint64 tenths() const override {
-        const qint64 now = m_tenths;
-        m_tenths += stepPerRead;
-        return now;
-    }
+    qint64 tenths() const override { return m_tenths; }
     QDateTime nowUtc() const override { return m_utc; }
     QDateTime nowLocal() const override {
         return m_local.isValid() ? m_local : m_utc.toLocalTime();
     }
-    // The time without moving it.
-    qint64 peek() const { return m_tenths; }
-    void advance(qint64 tenths) { m_tenths += tenths; }
+    void advance(qint64 tenths);
     void setNow(const QDateTime &utc, const QDateTime &local = {}) {
         m_utc = utc;
         m_local = local;
     }
-    qint64 stepPerRead = 0;
 
 private:
-    mutable qint64 m_tenths = 1000;
+    void arm(ClockTimer &timer) const override;
+    void disarm(ClockTimer &timer) const override;
+
+    struct Armed {
+        ClockTimer *timer;
+        quint64 order; // deadlines that fall together run in the order they were set
+    };
+    qint64 m_tenths = 1000;
+    mutable std::vector<Armed> m_armed;
+    mutable quint64 m_order = 0;
     QDateTime m_utc = QDateTime(QDate(2019, 3, 7), QTime(13, 25, 30), Qt::UTC);
     QDateTime m_local;
 };
-
-// Fast ticks and timers, for tests that run real waits.
-inline LinkTimings fastTimings() {
-    using namespace std::chrono_literals;
-    return LinkTimings{1ms, 60'000ms, 1'000ms};
-}

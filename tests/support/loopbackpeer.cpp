@@ -1,9 +1,12 @@
 #include "support/loopbackpeer.h"
 
+#include "link/link.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <utility>
 
 bool waitUntil(const std::function<bool()> &done, int ms) {
     QDeadlineTimer deadline(ms);
@@ -43,10 +46,6 @@ bool LoopbackPeer::waitForClose(int ms) {
     return waitUntil([this] { return m_clientClosed; }, ms);
 }
 
-void LoopbackPeer::settle(int ms) {
-    waitUntil([] { return false; }, ms);
-}
-
 void LoopbackPeer::send(const QByteArray &bytes) {
     if (m_client) {
         m_client->write(bytes);
@@ -58,4 +57,15 @@ void LoopbackPeer::dropClient() {
     if (m_client) {
         m_client->disconnectFromHost();
     }
+}
+
+QByteArray LoopbackPeer::takeReceived(Link &link) {
+    static const QByteArray marker("\x01end of what was sent\x01");
+    const qsizetype size = m_received.size();
+    if (!link.send(marker) || !waitForBytes(size + marker.size())) {
+        return "<no marker: link down> " + std::exchange(m_received, {});
+    }
+    QByteArray got = std::exchange(m_received, {});
+    got.chop(marker.size());
+    return got;
 }

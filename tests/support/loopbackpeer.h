@@ -5,6 +5,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+class Link;
+
 // A logger stand-in on 127.0.0.1 and a free port: records what the console
 // sends and sends what a test tells it to.
 class LoopbackPeer final : public QObject {
@@ -17,9 +19,10 @@ public:
     bool waitForBytes(qsizetype size, int ms = 3000);
     // Waits until the console has closed its side.
     bool waitForClose(int ms = 3000);
-    // Lets events run for a while, so that anything still in flight arrives.
-    static void settle(int ms = 50);
     QByteArray received() const { return m_received; }
+    // Everything received up to a marker the link sends now, so nothing still in flight is
+    // missed, and no fixed wait is needed; what was received is cleared.
+    QByteArray takeReceived(Link &link);
     void clearReceived() { m_received.clear(); }
     void send(const QByteArray &bytes);
     // Bytes written but not yet taken by the socket.

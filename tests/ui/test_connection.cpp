@@ -1,14 +1,12 @@
-// The connection on its own: a loopback peer as the logger, a recording prompter, a
-// fake clock that moves a tenth at every read, and every signal written down.
+// The connection on its own: a loopback peer as the logger, a recording prompter, a fake
+// clock that the tests move by hand, and every signal written down with its time.
 #include "commands/catalogue.h"
 #include "commands/frames.h"
-#include "commands/parameterlisting.h"
-#include "console/connection.h"
-#include "console/link.h"
+#include "link/connection.h"
+#include "link/link.h"
 #include "support/fakes.h"
 #include "support/loopbackpeer.h"
 
-#include <QElapsedTimer>
 #include <QTcpServer>
 #include <gtest/gtest.h>
 
@@ -21,20 +19,27 @@ quint16 deadPort() {
     return server.serverPort();
 }
 
-// One signal: its name and argument, and the fake time it came at.
+// The restart data of a command, as the command table gives it.
+const catalogue::RestartCommand &restartOf(catalogue::Command command) {
+    return *catalogue::entry(command).restart;
+}
+const catalogue::RestartCommand &kUpdate = restartOf(catalogue::Command::UpdateApplication);
+const catalogue::RestartCommand &kLocalUpdate = restartOf(catalogue::Command::LocalUpdate);
+const catalogue::RestartCommand &kReboot = restartOf(catalogue::Command::Reboot);
+
 struct Event {
     QString what;
-    qint64 at;
+    qint64 at; // tenths since the test began
 };
 
 } // namespace
 
 class ConnectionTest : public ::testing::Test {
-protected:
-    ConnectionTest() { clock.stepPerRead = 1; }
-
+public: // the close-down cases below set the scene through these
     void SetUp() override {
-        const auto note = [this](const QString &what) { events.push_back({what, clock.peek()}); };
+        const auto note = [this](const QString &what) {
+            events.push_back({what, clock.tenths() - 1000});
+        };
         Connection *c = &connection;
         QObject::connect(c, &Connection::clearListsRequested, c, [=] { note("clear"); });
         QObject::connect(c, &Connection::waitStarted, c, [=] { note("wait"); });
@@ -44,7 +49,7 @@ protected:
         QObject::connect(c, &Connection::countdownShown, c,
                          [=](const QString &caption) { note("show " + caption); });
         QObject::connect(c, &Connection::countdownChanged, c,
-                         [=](const QString &caption) { note("count " + caption); });
+                         [=](const QString &caption) { note(caption); });
         QObject::connect(c, &Connection::countdownHidden, c, [=] { note("hide"); });
         QObject::connect(c, &Connection::rowConnected, c,
                          [=](int row) { note(QStringLiteral("connected %1").arg(row)); });
@@ -59,43 +64,20 @@ protected:
     Connection::Request to(quint16 port, int row = 1) const {
         return {row, QStringLiteral("127.0.0.1"), QString::number(port), false};
     }
-    bool settled(int ms = 10000) {
-        return waitUntil([&] { return !connection.isWaiting() && !connection.isPausing(); }, ms);
-    }
-    // Connects to the peer and waits for the greeting; what the peer had received is cleared.
+    // Connects to the peer: the wait ends the moment the link is up and the greeting goes out.
     void connectToPeer() {
-        peer.clearReceived();
         connection.connectTo(to(peer.port()));
-        ASSERT_TRUE(settled());
-        ASSERT_TRUE(link.isConnected());
+        ASSERT_TRUE(waitUntil([&] { return !connection.isWaiting(); }));
         ASSERT_TRUE(peer.waitForBytes(6));
-    }
-    // Closing the window now: over within a second, and nothing happens after it.
-    void expectQuickQuietCloseDown() {
-        connection.maintainLink();
+        peer.clearReceived();
         events.clear();
-        const qint64 start = clock.peek();
-        QElapsedTimer real;
-        real.start();
-        connection.closeDown();
-        ASSERT_TRUE(waitUntil([&] { return connection.isClosedDown(); }, 1000));
-        EXPECT_LT(real.elapsed(), 1000);
-        EXPECT_LE(at("closedDown") - start, 7);
-        // A keep-alive minute and the longest pause go by: nothing more comes.
-        const std::size_t boxes = prompter.boxes.size();
-        LoopbackPeer::settle(500);
-        EXPECT_EQ(names(), QStringList{"closedDown"});
-        EXPECT_EQ(prompter.boxes.size(), boxes);
-        EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
     }
-    // The next box stays open until `until` holds and at least `tenths` have gone by on the
-    // clock, read at every tick: whatever the steps would do beneath the box meanwhile, they
-    // have had every chance to.
+    // The next box stays open until `until` holds, while `tenths` go by on the clock.
     void keepNextBoxOpen(std::function<bool()> until, qint64 tenths = 20) {
         prompter.whileOpen = [this, until, tenths](const RecordingPrompter::Box &) {
             prompter.whileOpen = nullptr;
-            const qint64 mark = clock.peek();
-            EXPECT_TRUE(waitUntil([&] { return until() && clock.peek() >= mark + tenths; }));
+            EXPECT_TRUE(waitUntil(until));
+            clock.advance(tenths);
         };
     }
     QStringList names() const {
@@ -114,51 +96,35 @@ protected:
         return -1;
     }
 
+    FakeClock clock; // first: the timers on it go before it does
     RecordingPrompter prompter;
-    FakeClock clock;
-    ParameterListing listing;
     Link link;
-    LinkTimings timings{std::chrono::milliseconds(1), std::chrono::milliseconds(400),
-                        std::chrono::milliseconds(1000)};
-    Connection connection{link, listing, prompter, clock, timings};
+    Connection connection{link, prompter, clock};
     LoopbackPeer peer;
     std::vector<Event> events;
     std::vector<int> progress;
 };
 
-TEST_F(ConnectionTest, ConnectGreetsOnceShowsTheRowConnectedAndEndsTheListing) {
-    listing.begin();
-    listing.take("A:1");
+TEST_F(ConnectionTest, ConnectGreetsOnceTheMomentTheLinkIsUp) {
     connection.connectTo(to(peer.port(), 3));
-    ASSERT_TRUE(settled());
-    ASSERT_TRUE(peer.waitForBytes(6));
-    LoopbackPeer::settle();
-    EXPECT_EQ(peer.received(), "TAV@01");
+    ASSERT_TRUE(waitUntil([&] { return !connection.isWaiting(); }));
+    EXPECT_EQ(peer.takeReceived(link), "TAV@01");
     EXPECT_EQ(names(), (QStringList{"hide", "wait", "connected 3", "waitEnded"}));
-    EXPECT_FALSE(listing.isOpen());
-    EXPECT_EQ(listing.table().count(), 0);
+    EXPECT_EQ(at("waitEnded"), 0);
     EXPECT_TRUE(prompter.boxes.empty());
 }
 
-TEST_F(ConnectionTest, ConnectWhileConnectedOrWithoutSelectionOnlyResetsTheListing) {
-    listing.begin();
+TEST_F(ConnectionTest, ConnectWithoutSelectionOrWhileConnectedOnlyTellsWhy) {
     connection.connectTo({0, "127.0.0.1", "1", true});
     EXPECT_EQ(prompter.texts(), QStringList{"Select logger"});
     EXPECT_EQ(prompter.boxes[0].title, "TAVControl");
-    EXPECT_FALSE(listing.isOpen());
 
     connectToPeer();
-    listing.begin();
-    listing.take("A:1");
     prompter.boxes.clear();
-    events.clear();
     connection.connectTo(to(peer.port()));
     EXPECT_EQ(prompter.texts(), QStringList{"Already connected"});
-    EXPECT_EQ(listing.table().count(), 0);
-    EXPECT_FALSE(listing.isOpen());
     EXPECT_TRUE(events.empty());
-    LoopbackPeer::settle();
-    EXPECT_EQ(peer.received(), "TAV@01");
+    EXPECT_EQ(peer.takeReceived(link), "");
 }
 
 TEST_F(ConnectionTest, AListShownAsksBeforeClearingTheScreens) {
@@ -174,9 +140,10 @@ TEST_F(ConnectionTest, AListShownAsksBeforeClearingTheScreens) {
         EXPECT_EQ(prompter.boxes[0].text, "Warning\r\nConfirm clear screens?");
         EXPECT_EQ(prompter.boxes[0].title, "Warning");
         EXPECT_EQ(names().contains("clear"), yes);
-        ASSERT_TRUE(settled());
+        ASSERT_TRUE(waitUntil([&] { return !connection.isWaiting(); }));
         connection.disconnectLogger();
-        ASSERT_TRUE(settled());
+        clock.advance(5);
+        ASSERT_FALSE(connection.isPausing());
     }
 }
 
@@ -199,22 +166,25 @@ TEST_F(ConnectionTest, BadAddressesTakeTheErrorPathNamingTheTextsAsTyped) {
     // Blanks typed around the address are not part of it.
     prompter.boxes.clear();
     connection.connectTo({1, " 127.0.0.1", " " + QString::number(peer.port()), false});
-    ASSERT_TRUE(settled());
-    EXPECT_TRUE(link.isConnected());
+    ASSERT_TRUE(waitUntil([&] { return link.isConnected(); }));
     EXPECT_TRUE(prompter.boxes.empty());
 }
 
 TEST_F(ConnectionTest, UnansweredWaitRunsThirtySecondsWithProgressThenPausesASecond) {
     connection.connectTo(to(deadPort()));
-    ASSERT_TRUE(settled());
+    clock.advance(300);
+    EXPECT_TRUE(prompter.boxes.empty());
+    clock.advance(1);
     EXPECT_EQ(prompter.texts(), QStringList{"Not able to connect"});
-    ASSERT_FALSE(progress.empty());
+    ASSERT_EQ(progress.size(), 301u);
     EXPECT_EQ(progress.front(), 0);
+    EXPECT_EQ(progress[150], 50);
     EXPECT_EQ(progress.back(), 100);
-    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    clock.advance(9);
+    EXPECT_EQ(names(), (QStringList{"hide", "wait"}));
+    clock.advance(1);
     EXPECT_EQ(names(), (QStringList{"hide", "wait", "waitEnded"}));
-    EXPECT_GE(at("waitEnded") - at("wait"), 300 + 10);
-    EXPECT_LT(at("waitEnded") - at("wait"), 300 + 16);
+    EXPECT_EQ(at("waitEnded"), 311);
     EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
 }
 
@@ -224,14 +194,12 @@ TEST_F(ConnectionTest, AbortOrAnotherLoggerPickedEndsTheWaitWithConnectionStoppe
         prompter.boxes.clear();
         connection.abortConnection(); // forgotten: the next wait starts afresh
         connection.connectTo(to(deadPort()));
-        ASSERT_TRUE(waitUntil([&] { return progress.size() > 10; }));
-        const qint64 asked = clock.peek();
+        clock.advance(50);
+        const qint64 asked = clock.tenths() - 1000;
         viaAbort ? connection.abortConnection() : connection.selectionMoved();
-        ASSERT_TRUE(settled());
         EXPECT_EQ(prompter.texts(), QStringList{"Connection stopped"});
-        EXPECT_LT(asked - at("wait"), 300);
-        EXPECT_GE(at("waitEnded") - asked, 10);
-        EXPECT_LT(at("waitEnded") - asked, 16);
+        clock.advance(10);
+        EXPECT_EQ(at("waitEnded"), asked + 10);
         EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
     }
 }
@@ -241,22 +209,21 @@ TEST_F(ConnectionTest, ConnectFromAStaleClientStartsClean) {
     ASSERT_TRUE(link.isStale());
     connectToPeer();
     EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join('|').toStdString();
-    EXPECT_EQ(peer.received(), "TAV@01");
 }
 
 TEST_F(ConnectionTest, DisconnectSaysGoodbyePausesHalfASecondAndCloses) {
     connectToPeer();
     connection.maintainLink();
     events.clear();
-    const qint64 start = clock.peek();
     connection.disconnectLogger();
     EXPECT_TRUE(connection.isPausing());
-    ASSERT_TRUE(settled());
-    ASSERT_TRUE(peer.waitForClose());
-    EXPECT_EQ(peer.received(), "TAV@01TAV@02");
+    clock.advance(4);
+    EXPECT_TRUE(events.empty());
+    clock.advance(1);
     EXPECT_EQ(names(), (QStringList{"disconnected open", "keepAlive off"}));
-    EXPECT_GE(at("disconnected open") - start, 5);
-    EXPECT_LT(at("disconnected open") - start, 8);
+    EXPECT_EQ(at("disconnected open"), 5);
+    ASSERT_TRUE(peer.waitForClose());
+    EXPECT_EQ(peer.received(), "TAV@02");
     EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
     EXPECT_FALSE(connection.keepAliveOn());
     EXPECT_TRUE(prompter.boxes.empty());
@@ -265,7 +232,7 @@ TEST_F(ConnectionTest, DisconnectSaysGoodbyePausesHalfASecondAndCloses) {
 TEST_F(ConnectionTest, DisconnectWithoutAnOpenLinkSendsNothingAndClosesAStaleOne) {
     connection.maintainLink();
     connection.disconnectLogger();
-    ASSERT_TRUE(settled());
+    clock.advance(5);
     EXPECT_FALSE(connection.keepAliveOn());
 
     connectToPeer();
@@ -273,10 +240,10 @@ TEST_F(ConnectionTest, DisconnectWithoutAnOpenLinkSendsNothingAndClosesAStaleOne
     ASSERT_TRUE(waitUntil([&] { return !link.isConnected(); }));
     events.clear();
     connection.disconnectLogger();
-    ASSERT_TRUE(settled());
+    clock.advance(5);
     EXPECT_EQ(names(), (QStringList{"disconnected", "keepAlive off"}));
     EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
-    EXPECT_EQ(peer.received(), "TAV@01");
+    EXPECT_TRUE(peer.received().isEmpty());
     EXPECT_TRUE(prompter.boxes.empty());
 }
 
@@ -285,216 +252,196 @@ TEST_F(ConnectionTest, DisconnectDuringTheWaitNeverEndsConnected) {
     // complete during Disconnect's own pause.
     connection.connectTo(to(peer.port()));
     connection.disconnectLogger();
-    ASSERT_TRUE(settled());
-    LoopbackPeer::settle();
-    EXPECT_FALSE(names().contains("connected 1"));
+    clock.advance(5);
     EXPECT_EQ(prompter.texts(), QStringList{"Connection stopped"});
-    EXPECT_TRUE(peer.received().isEmpty());
+    clock.advance(10);
+    EXPECT_EQ(names(), (QStringList{"hide", "wait", "disconnected", "keepAlive off", "waitEnded"}));
     EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
-    EXPECT_EQ(names().last(), "waitEnded");
 }
 
-TEST_F(ConnectionTest, CloseDownSaysGoodbyeOnlyWhenConnectedAndOnlyOnce) {
+// Whatever runs when the window closes, the close-down says goodbye if connected, pauses
+// half a second and ends; a minute later nothing more has happened.
+struct CloseDownCase {
+    const char *name;
+    std::function<void(ConnectionTest &)> setUp;
+    QByteArray goodbye;
+    QStringList boxes;
+};
+
+void PrintTo(const CloseDownCase &c, std::ostream *out) {
+    *out << c.name;
+}
+
+class CloseDownTest : public ConnectionTest, public ::testing::WithParamInterface<CloseDownCase> {};
+
+TEST_P(CloseDownTest, SaysGoodbyeOnceAndEndsEverythingWithinHalfASecond) {
+    GetParam().setUp(*this);
+    connection.maintainLink();
+    events.clear();
     connection.closeDown();
-    ASSERT_TRUE(waitUntil([&] { return connection.isClosedDown(); }));
+    clock.advance(4);
+    EXPECT_TRUE(events.empty());
+    clock.advance(1);
     EXPECT_EQ(names(), QStringList{"closedDown"});
-    EXPECT_FALSE(peer.hasClient());
-}
-
-TEST_F(ConnectionTest, CloseDownDuringDisconnectsPauseSendsTheGoodbyeOnce) {
-    connectToPeer();
-    connection.disconnectLogger();
-    connection.closeDown();
-    ASSERT_TRUE(waitUntil([&] { return connection.isClosedDown(); }));
-    ASSERT_TRUE(peer.waitForClose());
-    EXPECT_EQ(peer.received(), "TAV@01TAV@02");
+    clock.advance(1000);
+    EXPECT_EQ(names(), QStringList{"closedDown"});
+    EXPECT_EQ(prompter.texts(), GetParam().boxes);
     EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
+    if (!GetParam().goodbye.isEmpty()) {
+        ASSERT_TRUE(peer.waitForClose());
+        EXPECT_EQ(peer.received(), GetParam().goodbye);
+    }
 }
 
-TEST_F(ConnectionTest, ClosingDuringTheWaitEndsItQuietly) {
-    connection.connectTo(to(deadPort()));
-    ASSERT_TRUE(waitUntil([&] { return progress.size() > 5; }));
-    expectQuickQuietCloseDown();
-    EXPECT_TRUE(prompter.boxes.empty());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Connection, CloseDownTest,
+    ::testing::Values(CloseDownCase{"Idle", [](ConnectionTest &) {}, "", {}},
+                      CloseDownCase{
+                          "Connected", [](ConnectionTest &t) { t.connectToPeer(); }, "TAV@02", {}},
+                      CloseDownCase{"DuringDisconnectsPause",
+                                    [](ConnectionTest &t) {
+                                        t.connectToPeer();
+                                        t.connection.disconnectLogger();
+                                    },
+                                    "TAV@02",
+                                    {}},
+                      CloseDownCase{"DuringTheWait",
+                                    [](ConnectionTest &t) {
+                                        t.connection.connectTo(t.to(deadPort()));
+                                        t.clock.advance(50);
+                                    },
+                                    "",
+                                    {}},
+                      CloseDownCase{"DuringThePausesAfterNotAbleToConnect",
+                                    [](ConnectionTest &t) {
+                                        t.connection.connectTo(t.to(deadPort()));
+                                        t.clock.advance(301);
+                                    },
+                                    "",
+                                    {"Not able to connect"}},
+                      CloseDownCase{"DuringARestartsPauses",
+                                    [](ConnectionTest &t) {
+                                        t.connectToPeer();
+                                        t.connection.restart(kUpdate);
+                                        t.clock.advance(20);
+                                    },
+                                    "TAV@11TAV@02",
+                                    {}},
+                      CloseDownCase{"DuringTheLocalUpdatesPausesWithoutALink",
+                                    [](ConnectionTest &t) { t.connection.restart(kLocalUpdate); },
+                                    "",
+                                    {"There is no connection"}}),
+    [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(ConnectionTest, ClosingDuringThePausesAfterNotAbleToConnectEndsAtOnce) {
-    connection.connectTo(to(deadPort()));
-    ASSERT_TRUE(waitUntil([&] { return !prompter.boxes.empty(); }));
-    ASSERT_TRUE(connection.isPausing());
-    expectQuickQuietCloseDown();
-    EXPECT_EQ(prompter.texts(), QStringList{"Not able to connect"});
-}
-
-TEST_F(ConnectionTest, ClosingDuringTheRestartPausesSkipsTheCountdown) {
+TEST_F(ConnectionTest, KeepAliveSendsEveryMinuteAndChoosingItAgainKeepsTheFirstMinute) {
     connectToPeer();
-    prompter.answers = {true};
-    connection.restart(catalogue::updateApplication());
-    ASSERT_TRUE(connection.isPausing());
-    expectQuickQuietCloseDown();
-    ASSERT_TRUE(peer.waitForClose());
-    EXPECT_EQ(peer.received(), "TAV@01TAV@11TAV@02");
-}
-
-TEST_F(ConnectionTest, ClosingDuringTheLocalUpdatePausesWithoutALinkSkipsTheCountdown) {
-    prompter.answers = {true};
-    connection.restart(catalogue::localUpdate());
-    ASSERT_TRUE(connection.isPausing());
-    expectQuickQuietCloseDown();
-    EXPECT_EQ(prompter.texts(),
-              (QStringList{"Only for local update!. Are you sure!\r\nConfirm update",
-                           "There is no connection"}));
-}
-
-TEST_F(ConnectionTest, KeepAliveSendsEveryMinuteWithoutEndingAListing) {
-    connectToPeer();
-    listing.begin();
     connection.maintainLink();
-    EXPECT_EQ(names().last(), "keepAlive on");
-    ASSERT_TRUE(peer.waitForBytes(18, 2000));
-    EXPECT_EQ(peer.received(), "TAV@01TAV@07TAV@07");
-    EXPECT_TRUE(listing.isOpen());
-}
-
-TEST_F(ConnectionTest, ChoosingMaintainLinkAgainKeepsTheFirstMinute) {
-    connectToPeer();
-    // Chosen at 0 and again at 250 ms of a 400 ms minute: the first keep-alive
-    // still goes out at 400 ms, not at 650 ms.
-    QElapsedTimer since;
-    since.start();
+    EXPECT_EQ(names(), QStringList{"keepAlive on"});
+    clock.advance(250);
     connection.maintainLink();
-    LoopbackPeer::settle(250);
-    connection.maintainLink();
-    ASSERT_TRUE(peer.waitForBytes(12, 2000));
-    EXPECT_LT(since.elapsed(), 560);
-    EXPECT_EQ(peer.received(), "TAV@01TAV@07");
+    clock.advance(349);
+    EXPECT_EQ(peer.takeReceived(link), "");
+    clock.advance(1);
+    EXPECT_EQ(peer.takeReceived(link), "TAV@07");
+    clock.advance(600);
+    EXPECT_EQ(peer.takeReceived(link), "TAV@07");
 }
 
 TEST_F(ConnectionTest, KeepAliveWithoutALinkReportsEveryMinuteNeverStacksAndCloses) {
     link.connectTo(QStringLiteral("127.0.0.1"), deadPort());
-    int nested = 0;
-    prompter.whileOpen = [&](const RecordingPrompter::Box &) {
-        // The minute that passes while the box is open adds no second box.
-        if (nested++ == 0) {
-            LoopbackPeer::settle(450);
-        }
-    };
     connection.maintainLink();
-    ASSERT_TRUE(waitUntil([&] { return prompter.boxes.size() >= 2; }, 4000));
+    prompter.whileOpen = [&](const RecordingPrompter::Box &) {
+        prompter.whileOpen = nullptr;
+        clock.advance(600); // the minute that passes while the box is open adds no box
+    };
+    clock.advance(600);
+    EXPECT_EQ(prompter.texts(), QStringList{"There is no connection"});
     EXPECT_EQ(prompter.maxDepth, 1);
-    EXPECT_EQ(prompter.texts().first(), "There is no connection");
-    prompter.whileOpen = nullptr;
-    EXPECT_TRUE(connection.keepAliveOn());
     EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
+    clock.advance(600);
+    EXPECT_EQ(prompter.texts(), (QStringList{"There is no connection", "There is no connection"}));
+    EXPECT_TRUE(connection.keepAliveOn());
     connection.disconnectLogger();
-    ASSERT_TRUE(settled());
+    clock.advance(5);
     EXPECT_FALSE(connection.keepAliveOn());
 }
 
 TEST_F(ConnectionTest, KeepAliveDuringTheWaitLeavesThePendingConnectionAlone) {
     connection.maintainLink();
+    clock.advance(500);
     connection.connectTo(to(deadPort()));
-    ASSERT_TRUE(waitUntil([&] { return !prompter.boxes.empty(); }, 3000));
-    EXPECT_EQ(prompter.texts().first(), "Not able to connect");
+    clock.advance(300); // the keep-alive's minute ends at 100 into the wait
+    EXPECT_TRUE(prompter.boxes.empty());
+    clock.advance(1);
+    EXPECT_EQ(prompter.texts(), QStringList{"Not able to connect"});
 }
 
 TEST_F(ConnectionTest, CountdownRunsDownToReadyAndConnectOnlyHidesIt) {
-    using namespace std::chrono_literals;
-    Connection slow(link, listing, prompter, clock, LinkTimings{1ms, 60'000ms, 20ms});
-    QStringList seen;
-    QObject::connect(&slow, &Connection::countdownShown, &slow,
-                     [&](const QString &caption) { seen << "show " + caption; });
-    QObject::connect(&slow, &Connection::countdownChanged, &slow,
-                     [&](const QString &caption) { seen << caption; });
-    QObject::connect(&slow, &Connection::countdownHidden, &slow, [&] { seen << "hide"; });
-    prompter.answers = {true};
-    slow.restart(catalogue::localUpdate());
-    ASSERT_TRUE(waitUntil([&] { return seen.size() >= 3; }));
-    slow.connectTo(to(peer.port()));
-    ASSERT_TRUE(waitUntil([&] { return seen.contains("Ready for connection"); }, 3000));
-    EXPECT_EQ(seen[0], "show Waiting ...");
-    EXPECT_EQ(seen[1], "Waiting ... 19");
-    const qsizetype hidden = seen.indexOf("hide");
-    ASSERT_GT(hidden, 1);
-    EXPECT_LT(hidden, seen.size() - 2);
-    seen.removeAt(hidden);
-    ASSERT_EQ(seen.size(), 22);
-    EXPECT_EQ(seen[15], "Waiting ... 05");
-    EXPECT_EQ(seen[20], "Waiting ... 00");
-    EXPECT_EQ(seen[21], "Ready for connection");
-    EXPECT_EQ(slow.countdownLeft(), 0);
+    connection.restart(kLocalUpdate); // no link: it still pauses and counts down
+    clock.advance(150);
+    EXPECT_EQ(names(), (QStringList{"restarted", "show Waiting ..."}));
+    EXPECT_EQ(connection.countdownLeft(), 20);
+    clock.advance(10);
+    connection.connectTo(to(deadPort()));
+    clock.advance(190);
+    QStringList expected{"restarted", "show Waiting ...", "Waiting ... 19", "hide", "wait"};
+    for (int left = 18; left >= 0; --left) {
+        expected << QStringLiteral("Waiting ... %1").arg(left, 2, 10, QChar('0'));
+    }
+    expected << "Ready for connection";
+    EXPECT_EQ(names(), expected);
+    EXPECT_EQ(at("Ready for connection"), 150 + 200);
+    EXPECT_EQ(connection.countdownLeft(), 0);
 }
 
-TEST_F(ConnectionTest, RestartCommandsAskThenSendPauseCloseAndCountDown) {
+TEST_F(ConnectionTest, RestartCommandsSendPauseCloseAndCountDown) {
     struct Case {
         const catalogue::RestartCommand &command;
-        QString question;
         QByteArray frame;
         int pauses;
         int seconds;
     };
     const std::vector<Case> cases = {
-        {catalogue::updateApplication(), "Check app1 is received!\r\nConfirm update", "TAV@11", 31,
-         60},
-        {catalogue::localUpdate(), "Only for local update!. Are you sure!\r\nConfirm update",
-         "TAV@31", 30, 20},
-        {catalogue::reboot(), "Warning!\r\nConfirm reboot", "TAV@05", 2, 60},
+        {kUpdate, "TAV@11", 31, 60},
+        {kLocalUpdate, "TAV@31", 30, 20},
+        {kReboot, "TAV@05", 2, 60},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.frame.toStdString());
-        // No: nothing is sent and nothing changes.
         connectToPeer();
-        listing.begin();
-        peer.clearReceived();
-        prompter.boxes.clear();
-        events.clear();
+        const qint64 start = clock.tenths() - 1000;
         connection.restart(c.command);
-        ASSERT_EQ(prompter.boxes.size(), 1u);
-        EXPECT_EQ(prompter.boxes[0].text, c.question);
-        EXPECT_EQ(prompter.boxes[0].title, "Warning");
-        EXPECT_TRUE(prompter.boxes[0].question);
-        EXPECT_TRUE(listing.isOpen());
-        EXPECT_FALSE(connection.isPausing());
-        // Yes.
-        prompter.answers = {true};
-        const qint64 start = clock.peek();
-        connection.restart(c.command);
-        EXPECT_FALSE(listing.isOpen());
-        ASSERT_TRUE(settled(20000));
+        clock.advance(c.pauses * 5 - 1);
+        EXPECT_EQ(at("restarted"), -1);
+        clock.advance(1);
+        EXPECT_EQ(at("restarted") - start, c.pauses * 5);
+        EXPECT_EQ(at("show Waiting ..."), at("restarted"));
+        EXPECT_EQ(connection.countdownLeft(), c.seconds);
         ASSERT_TRUE(peer.waitForClose());
         EXPECT_EQ(peer.received(), c.frame);
-        EXPECT_EQ(names(), (QStringList{"restarted", "show Waiting ..."}));
-        EXPECT_GE(at("restarted") - start, c.pauses * 5);
-        EXPECT_LT(at("restarted") - start, c.pauses * 5 + 4);
-        EXPECT_EQ(connection.countdownLeft(), c.seconds);
         EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
+        EXPECT_TRUE(prompter.boxes.empty());
     }
 }
 
 TEST_F(ConnectionTest, RestartWithoutALinkGoesOnOnlyForTheLocalUpdate) {
-    for (const auto *command : {&catalogue::updateApplication(), &catalogue::reboot()}) {
+    for (const auto *command : {&kUpdate, &kReboot}) {
         prompter.boxes.clear();
-        prompter.answers = {true};
         connection.restart(*command);
-        EXPECT_EQ(prompter.boxes.back().text, "There is no connection");
+        EXPECT_EQ(prompter.texts(), QStringList{"There is no connection"});
         EXPECT_FALSE(connection.isPausing());
     }
-    events.clear();
-    prompter.answers = {true};
-    const qint64 start = clock.peek();
-    connection.restart(catalogue::localUpdate());
-    ASSERT_TRUE(settled());
-    EXPECT_EQ(prompter.boxes.back().text, "There is no connection");
+    connection.restart(kLocalUpdate);
+    clock.advance(150);
     EXPECT_EQ(names(), (QStringList{"restarted", "show Waiting ..."}));
-    EXPECT_GE(at("restarted") - start, 150);
+    EXPECT_EQ(at("restarted"), 150);
     EXPECT_EQ(connection.countdownLeft(), 20);
-    EXPECT_TRUE(peer.received().isEmpty());
 }
 
 TEST_F(ConnectionTest, SendPathReportsAndClosesOrOnlyReports) {
     link.connectTo(QStringLiteral("127.0.0.1"), deadPort());
     prompter.whileOpen = [&](const RecordingPrompter::Box &) {
-        EXPECT_NE(link.state(), QAbstractSocket::UnconnectedState);
+        EXPECT_NE(link.state(), QAbstractSocket::UnconnectedState); // closed only after the box
     };
     EXPECT_FALSE(connection.send("TAV@09", "There is no conenction", Connection::WhenDown::Report));
     EXPECT_TRUE(link.isStale());
@@ -504,9 +451,8 @@ TEST_F(ConnectionTest, SendPathReportsAndClosesOrOnlyReports) {
 
     prompter.whileOpen = nullptr;
     connectToPeer();
-    EXPECT_TRUE(connection.send("TAV@09"));
-    ASSERT_TRUE(peer.waitForBytes(12));
-    EXPECT_EQ(peer.received(), "TAV@01TAV@09");
+    EXPECT_TRUE(connection.send("TAV@12"));
+    EXPECT_EQ(peer.takeReceived(link), "TAV@12");
 }
 
 TEST_F(ConnectionTest, ANoConnectionBoxDuringTheWaitHoldsItWhileTheLinkComesUp) {
@@ -516,46 +462,15 @@ TEST_F(ConnectionTest, ANoConnectionBoxDuringTheWaitHoldsItWhileTheLinkComesUp) 
     keepNextBoxOpen([&] { return link.isConnected(); });
     EXPECT_FALSE(connection.send(frames::command(7)));
     EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
-    ASSERT_TRUE(settled());
+    clock.advance(280);
+    EXPECT_EQ(prompter.texts(), QStringList{"There is no connection"});
+    clock.advance(1);
     EXPECT_EQ(prompter.texts(), (QStringList{"There is no connection", "Not able to connect"}));
+    clock.advance(10);
     EXPECT_EQ(names(), (QStringList{"hide", "wait", "waitEnded"}));
-    EXPECT_GE(at("waitEnded") - at("wait"), 300);
-    EXPECT_TRUE(peer.received().isEmpty());
-}
-
-TEST_F(ConnectionTest, AQuestionHoldsTheUpdatePausesSoTheConfirmedRebootIsSent) {
-    connectToPeer();
-    events.clear();
-    prompter.answers = {true};
-    connection.restart(catalogue::updateApplication());
-    const qint64 start = clock.peek();
-    ASSERT_TRUE(waitUntil([&] { return clock.peek() > start + 10; }));
-    // Reboot about a second later, its question left open for 17 seconds: the update's
-    // pauses would have ended beneath it.
-    prompter.answers = {true};
-    keepNextBoxOpen([] { return true; }, 170);
-    connection.restart(catalogue::reboot());
-    EXPECT_EQ(prompter.texts(), (QStringList{"Check app1 is received!\r\nConfirm update",
-                                             "Warning!\r\nConfirm reboot"}));
-    ASSERT_TRUE(peer.waitForBytes(18));
+    EXPECT_EQ(at("waitEnded"), 311);
     ASSERT_TRUE(peer.waitForClose());
-    EXPECT_EQ(peer.received(), "TAV@01TAV@11TAV@05");
-    // The reboot's pauses first, then what is left of the update's.
-    ASSERT_TRUE(settled(20000));
-    EXPECT_EQ(names(),
-              (QStringList{"restarted", "show Waiting ...", "restarted", "show Waiting ..."}));
-    EXPECT_EQ(prompter.boxes.size(), 2u);
-}
-
-TEST_F(ConnectionTest, RebootDuringTheWaitSendsItsFrameAloneOnTheLinkThatCameUp) {
-    connection.connectTo(to(peer.port()));
-    prompter.answers = {true};
-    keepNextBoxOpen([&] { return link.isConnected(); });
-    connection.restart(catalogue::reboot());
-    ASSERT_TRUE(settled());
-    EXPECT_EQ(peer.received(), "TAV@05");
-    EXPECT_EQ(prompter.texts(), (QStringList{"Warning!\r\nConfirm reboot", "Not able to connect"}));
-    EXPECT_EQ(names(), (QStringList{"hide", "wait", "restarted", "show Waiting ...", "waitEnded"}));
+    EXPECT_TRUE(peer.received().isEmpty());
 }
 
 TEST_F(ConnectionTest, ConnectDuringTheWaitTakesTheErrorPathAndTheWaitRunsOut) {
@@ -566,11 +481,14 @@ TEST_F(ConnectionTest, ConnectDuringTheWaitTakesTheErrorPathAndTheWaitRunsOut) {
     keepNextBoxOpen([&] { return link.isConnected(); });
     connection.connectTo(again);
     EXPECT_EQ(link.state(), QAbstractSocket::UnconnectedState);
-    ASSERT_TRUE(settled());
+    clock.advance(281);
+    clock.advance(10);
     EXPECT_EQ(prompter.texts(), (QStringList{"Warning\r\nConfirm clear screens?",
                                              "Error conecting logger 127.0.0.1 (" +
                                                  QString::number(peer.port()) + ")",
                                              "Not able to connect"}));
     EXPECT_EQ(names(), (QStringList{"hide", "wait", "hide", "waitEnded"}));
+    EXPECT_EQ(at("waitEnded"), 311);
+    ASSERT_TRUE(peer.waitForClose());
     EXPECT_TRUE(peer.received().isEmpty());
 }

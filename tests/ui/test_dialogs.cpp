@@ -74,6 +74,13 @@ template <typename Dialog> void expectClosedAndDeleted(QPointer<Dialog> &dialog)
     EXPECT_TRUE(dialog.isNull());
 }
 
+QStringList texts(const argumentchecks::HistoricBoxes &b) {
+    return {b.hour1, b.day1, b.month1, b.year1, b.hour2, b.day2, b.month2, b.year2};
+}
+
+const QStringList kBoxNames = {"Hour1", "day1", "month1", "year1",
+                               "Hour2", "day2", "month2", "year2"};
+
 // Same row: the vertical spans overlap. Left: ends before the other starts.
 bool sameRow(const QWidget *a, const QWidget *b) {
     return a->geometry().top() < b->geometry().bottom() &&
@@ -98,7 +105,7 @@ void expectLabelBeside(QWidget *dialog, const QString &text, const QString &box)
 }
 
 // ---------------------------------------------------------------------------
-// What every dialog shows: captions, names, label texts, accessibility and a
+// What every form shows: captions, names, label texts, accessibility, rows in order and a
 // layout in which nothing is clipped or overlaps.
 
 struct Button {
@@ -111,10 +118,12 @@ struct ShapeCase {
     std::function<QDialog *()> make;
     QString objectName;
     QString caption;
-    QStringList labels; // every label's text
-    QStringList boxes;  // text boxes (and the name combo), by objectName
-    std::vector<Button> buttons;
+    QStringList labels;                            // every label's text
+    std::vector<std::pair<QString, QString>> rows; // label and box, top to bottom
+    QString widest;                                // the box wider than every other
+    std::vector<Button> buttons;                   // left to right, under the rows
     bool onTop;
+    QStringList initial; // the boxes' texts as the form opens, in the order of rows
 };
 
 std::vector<ShapeCase> shapeCases() {
@@ -126,29 +135,57 @@ std::vector<ShapeCase> shapeCases() {
          "Dialog",
          "Dialog Caption",
          {QStringLiteral("Parámeter:"), "Value"},
-         {"Param", "Valor"},
+         {{QStringLiteral("Parámeter:"), "Param"}, {"Value", "Valor"}},
+         "Valor",
          {{"OKButton", "OK"}, {"CancelButton", "Exit"}},
-         false},
-        {"ftp", [] { return new FtpDialog("u", "p", "s"); }, "FTPData", "FTP Server Data",
-         QStringList{"User:", "Password:", "Server:"},
-         QStringList{"ftpuser", "ftppass", "ftpserver"},
-         std::vector<Button>{{"FTPData_Accept", "Accept"}}, false},
-        {"alarm", [] { return new AlarmDialog; }, "AlarmDialog", "Alarm",
-         QStringList{"Id:", "Alarm:"}, QStringList{"Id_alarm", "Cod_alarm"},
-         std::vector<Button>{{"OKButton", "OK"}, {"CancelButton", "Cancel"}}, false},
-        {"linux", [] { return new LinuxCommandDialog; }, "Comando_Linux", "Comand",
-         QStringList{"Comand:"}, QStringList{"Comand"},
-         std::vector<Button>{{"OKButton", "OK"}, {"CancelButton", "Cancel"}}, true},
+         false,
+         {"", ""}},
+        {"ftp",
+         [] { return new FtpDialog("u", "p", "s"); },
+         "FTPData",
+         "FTP Server Data",
+         {"User:", "Password:", "Server:"},
+         {{"User:", "ftpuser"}, {"Password:", "ftppass"}, {"Server:", "ftpserver"}},
+         "ftpserver",
+         {{"FTPData_Accept", "Accept"}},
+         false,
+         {"u", "p", "s"}},
+        {"alarm",
+         [] { return new AlarmDialog; },
+         "AlarmDialog",
+         "Alarm",
+         {"Id:", "Alarm:"},
+         {{"Id:", "Id_alarm"}, {"Alarm:", "Cod_alarm"}},
+         {},
+         {{"OKButton", "OK"}, {"CancelButton", "Cancel"}},
+         false,
+         {"", ""}},
+        {"linux",
+         [] { return new LinuxCommandDialog; },
+         "Comando_Linux",
+         "Comand",
+         {"Comand:"},
+         {{"Comand:", "Comand"}},
+         {},
+         {{"OKButton", "OK"}, {"CancelButton", "Cancel"}},
+         true,
+         {""}},
         {"historic",
          [] { return new HistoricDialog(QDateTime(QDate(2019, 3, 7), QTime(14, 25))); },
          "ContadorHistoricos",
          QStringLiteral("Datos históricos de Contador"),
          {QStringLiteral("Hora:"), QStringLiteral("Día:"), QStringLiteral("Mes:"),
           QStringLiteral("Año:"), "Desde:", "Hasta:", "/", "/", "/", "/", kHint},
-         {"Hour1", "day1", "month1", "year1", "Hour2", "day2", "month2", "year2"},
+         {{"Desde:", "Hour1"}, {"Hasta:", "Hour2"}},
+         {},
          {{"Aceptar", "Aceptar"}, {"Cancelar", "Cancelar"}},
-         true},
+         true,
+         {"0", "14"}},
     };
+}
+
+void PrintTo(const ShapeCase &c, std::ostream *out) {
+    *out << c.id;
 }
 
 class DialogShapeTest : public ::testing::TestWithParam<ShapeCase> {
@@ -188,20 +225,49 @@ TEST_P(DialogShapeTest, CaptionNamesAndLabelsAreExact) {
 
     // Every box the operator types into is named for assistive tools, and the
     // names tell the boxes apart.
+    const auto edits = m_dialog->findChildren<QLineEdit *>(Qt::FindDirectChildrenOnly);
+    const auto combos = m_dialog->findChildren<QComboBox *>();
     QStringList accessibleNames;
-    for (const QString &name : c.boxes) {
-        auto *box = child<QWidget>(m_dialog.get(), name);
-        ASSERT_NE(box, nullptr) << name.toStdString();
-        EXPECT_TRUE(qobject_cast<QLineEdit *>(box) || qobject_cast<QComboBox *>(box));
-        EXPECT_TRUE(box->isVisible()) << name.toStdString();
-        EXPECT_FALSE(box->accessibleName().isEmpty()) << name.toStdString();
+    for (QWidget *box : QList<QWidget *>(edits.begin(), edits.end()) +
+                            QList<QWidget *>(combos.begin(), combos.end())) {
+        EXPECT_FALSE(box->accessibleName().isEmpty()) << box->objectName().toStdString();
         accessibleNames << box->accessibleName();
     }
     accessibleNames.removeDuplicates();
-    EXPECT_EQ(accessibleNames.size(), c.boxes.size());
-    // No stray text boxes besides the named ones (the combo's own edit aside).
-    const auto edits = m_dialog->findChildren<QLineEdit *>(Qt::FindDirectChildrenOnly);
-    EXPECT_EQ(edits.size() + m_dialog->findChildren<QComboBox *>().size(), c.boxes.size());
+    EXPECT_EQ(accessibleNames.size(), edits.size() + combos.size());
+}
+
+TEST_P(DialogShapeTest, RowsStandLabelledInOrderAboveTheButtons) {
+    const ShapeCase &c = GetParam();
+    QWidget *previous = nullptr;
+    for (std::size_t i = 0; i < c.rows.size(); ++i) {
+        const auto &[label, name] = c.rows[i];
+        expectLabelBeside(m_dialog.get(), label, name);
+        QWidget *box = child<QWidget>(m_dialog.get(), name);
+        ASSERT_NE(box, nullptr);
+        auto *edit = qobject_cast<QLineEdit *>(box);
+        if (auto *combo = qobject_cast<QComboBox *>(box)) {
+            edit = combo->lineEdit();
+        }
+        EXPECT_EQ(edit->text(), c.initial[i]) << name.toStdString();
+        if (previous) {
+            EXPECT_TRUE(above(previous, box)) << name.toStdString();
+        }
+        previous = box;
+        if (!c.widest.isEmpty() && name != c.widest) {
+            EXPECT_GT(child<QWidget>(m_dialog.get(), c.widest)->width(), box->width());
+        }
+    }
+    QWidget *left = nullptr;
+    for (const Button &b : c.buttons) {
+        QWidget *button = child<QWidget>(m_dialog.get(), b.name);
+        EXPECT_TRUE(above(previous, button)) << b.name.toStdString();
+        if (left) {
+            EXPECT_TRUE(sameRow(left, button));
+            EXPECT_TRUE(leftOf(left, button));
+        }
+        left = button;
+    }
 }
 
 TEST_P(DialogShapeTest, FixedLayoutShowsEveryControlWhole) {
@@ -244,9 +310,174 @@ INSTANTIATE_TEST_SUITE_P(All, DialogShapeTest, ::testing::ValuesIn(shapeCases())
                          });
 
 // ---------------------------------------------------------------------------
-// Parameter dialog
+// One form at a time, opened as its owner opens it: what it hands back, and when it closes.
 
-class ParameterDialogTest : public ::testing::Test {
+class FormTest : public ::testing::Test {
+protected:
+    template <typename Dialog> Dialog *open(Dialog *dialog) {
+        m_dialog = dialog;
+        dialog->show();
+        return dialog;
+    }
+    QLineEdit *box(const QString &name) const {
+        if (auto *combo = child<QComboBox>(m_dialog, name)) {
+            return combo->lineEdit();
+        }
+        return child<QLineEdit>(m_dialog, name);
+    }
+    QPushButton *button(const QString &name) const { return child<QPushButton>(m_dialog, name); }
+    // Spies on the form's one "send this" signal, whatever it carries.
+    std::unique_ptr<QSignalSpy> spyOnSubmitted() const {
+        const QMetaObject *meta = m_dialog->metaObject();
+        for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
+            if (meta->method(i).name() == "submitted") {
+                return std::make_unique<QSignalSpy>(m_dialog.data(), meta->method(i));
+            }
+        }
+        return nullptr;
+    }
+    void TearDown() override {
+        delete m_dialog.data();
+        runDeferredDeletes();
+    }
+
+    QPointer<QDialog> m_dialog;
+};
+
+// OK (Accept, Aceptar) hands back the texts exactly as typed and leaves closing to the
+// form's owner, which acts on them first; Cancel and the close box hand back nothing.
+struct HandBackCase {
+    const char *id;
+    std::function<QDialog *()> make;
+    QStringList boxes;
+    QStringList typed;
+    const char *ok;
+    const char *cancel; // none: only the close box
+};
+
+void PrintTo(const HandBackCase &c, std::ostream *out) {
+    *out << c.id;
+}
+
+class HandBackTest : public FormTest, public ::testing::WithParamInterface<HandBackCase> {};
+
+TEST_P(HandBackTest, OkHandsBackWhatWasTypedAndCancelNothing) {
+    const HandBackCase &c = GetParam();
+    for (const char *way : {c.ok, c.cancel, "close box"}) {
+        if (!way) {
+            continue;
+        }
+        SCOPED_TRACE(way);
+        open(c.make());
+        const auto spy = spyOnSubmitted();
+        ASSERT_NE(spy, nullptr);
+        for (qsizetype i = 0; i < c.boxes.size(); ++i) {
+            box(c.boxes[i])->clear();
+            typeText(box(c.boxes[i]), c.typed[i]);
+        }
+        if (qstrcmp(way, "close box") == 0) {
+            m_dialog->close();
+        } else {
+            button(way)->click();
+        }
+        if (way != c.ok) {
+            EXPECT_EQ(spy->size(), 0);
+            expectClosedAndDeleted(m_dialog);
+            continue;
+        }
+        ASSERT_EQ(spy->size(), 1);
+        QStringList handedBack;
+        for (const QVariant &argument : spy->at(0)) {
+            if (argument.canConvert<argumentchecks::HistoricBoxes>()) {
+                handedBack << texts(argument.value<argumentchecks::HistoricBoxes>());
+            } else {
+                handedBack << argument.toString();
+            }
+        }
+        EXPECT_EQ(handedBack, c.typed);
+        EXPECT_TRUE(m_dialog->isVisible()); // its owner closes it, once it has acted
+        m_dialog->close();
+        expectClosedAndDeleted(m_dialog);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, HandBackTest,
+    ::testing::Values(
+        HandBackCase{"alarm",
+                     [] { return new AlarmDialog; },
+                     {"Id_alarm", "Cod_alarm"},
+                     {" 7 ", "1e3"},
+                     "OKButton",
+                     "CancelButton"},
+        HandBackCase{"alarmEmpty",
+                     [] { return new AlarmDialog; },
+                     {"Id_alarm", "Cod_alarm"},
+                     {"", ""},
+                     "OKButton",
+                     nullptr},
+        HandBackCase{"linux",
+                     [] { return new LinuxCommandDialog; },
+                     {"Comand"},
+                     {"echo \"a  b\" | tr a-z A-Z > /tmp/x; cat /tmp/x"},
+                     "OKButton",
+                     "CancelButton"},
+        HandBackCase{"linuxBlanks",
+                     [] { return new LinuxCommandDialog; },
+                     {"Comand"},
+                     {QStringLiteral("  ls Caño  ")},
+                     "OKButton",
+                     nullptr},
+        HandBackCase{"ftp",
+                     [] { return new FtpDialog("ftpuser", "secret", "ftp.example.net"); },
+                     {"ftpuser", "ftppass", "ftpserver"},
+                     {" op:1 ", " pw@x ", " host "},
+                     "FTPData_Accept",
+                     nullptr},
+        HandBackCase{"ftpUserCleared",
+                     [] { return new FtpDialog("ftpuser", "secret", "ftp.example.net"); },
+                     {"ftpuser", "ftppass", "ftpserver"},
+                     {"", "secret", "ftp.example.net"},
+                     "FTPData_Accept",
+                     nullptr},
+        HandBackCase{"historic",
+                     [] { return new HistoricDialog(QDateTime(QDate(2019, 3, 7), QTime(14, 25))); },
+                     kBoxNames,
+                     {" 1 ", "", "abc", "1999", "24", "07", "3.5", " 2019"},
+                     "Aceptar",
+                     "Cancelar"}),
+    [](const auto &info) { return std::string(info.param.id); });
+
+TEST_F(FormTest, EnterInTheLastBoxIsOk) {
+    open(new AlarmDialog);
+    const auto spy = spyOnSubmitted();
+    typeText(box("Id_alarm"), "5");
+    box("Cod_alarm")->setFocus();
+    typeText(box("Cod_alarm"), "6");
+    QTest::keyClick(box("Cod_alarm"), Qt::Key_Return);
+    ASSERT_EQ(spy->size(), 1);
+    EXPECT_EQ(spy->at(0)[0].toString(), "5");
+    EXPECT_EQ(spy->at(0)[1].toString(), "6");
+}
+
+TEST_F(FormTest, ThePasswordIsMaskedWithOneStarACharacter) {
+    for (const QString &pass : {QStringLiteral("p@ss:w"), QString()}) {
+        open(new FtpDialog("a:b@c", pass, "10.0.0.1:2121"));
+        QLineEdit *masked = box("ftppass");
+        EXPECT_EQ(box("ftpuser")->echoMode(), QLineEdit::Normal);
+        EXPECT_EQ(masked->echoMode(), QLineEdit::Password);
+        EXPECT_EQ(
+            masked->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, masked),
+            '*');
+        EXPECT_EQ(masked->displayText(), QString(pass.size(), QLatin1Char('*')));
+        delete m_dialog.data();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Parameter dialog: a snapshot of the table, and it stays open after OK.
+
+class ParameterDialogTest : public FormTest {
 protected:
     // Two listings' worth of table: the slot after the last parameter still
     // holds a name left over from an earlier, longer listing.
@@ -254,28 +485,18 @@ protected:
         {"LEVEL", "5"}, {" MODE ", " fast "}, {"X", "1:2"}, {"", "7"}, {"OLD", "9"}};
 
     void open(std::vector<std::pair<QString, QString>> table) {
-        m_dialog = new ParameterDialog(std::move(table));
-        m_dialog->show();
+        FormTest::open(new ParameterDialog(std::move(table)));
         // Focus, and with it completion and leaving a box, works only in the
         // active window.
         m_dialog->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog));
         m_param = child<QComboBox>(m_dialog, "Param");
-        m_valor = child<QLineEdit>(m_dialog, "Valor");
-        m_ok = child<QPushButton>(m_dialog, "OKButton");
-        m_exit = child<QPushButton>(m_dialog, "CancelButton");
-        ASSERT_TRUE(m_param && m_valor && m_ok && m_exit);
-    }
-    void TearDown() override {
-        delete m_dialog.data();
-        runDeferredDeletes();
+        m_value = box("Valor");
+        ASSERT_TRUE(m_param && m_value);
     }
 
-    QPointer<ParameterDialog> m_dialog;
     QComboBox *m_param = nullptr;
-    QLineEdit *m_valor = nullptr;
-    QPushButton *m_ok = nullptr;
-    QPushButton *m_exit = nullptr;
+    QLineEdit *m_value = nullptr;
 };
 
 TEST_F(ParameterDialogTest, ListHoldsEverySlotInOrderAndBothFieldsStartEmpty) {
@@ -295,20 +516,9 @@ TEST_F(ParameterDialogTest, ListHoldsEverySlotInOrderAndBothFieldsStartEmpty) {
         EXPECT_EQ(m_param->currentIndex(), -1);
         EXPECT_EQ(m_param->currentText(), "");
         EXPECT_EQ(m_param->lineEdit()->text(), "");
-        EXPECT_EQ(m_valor->text(), "");
+        EXPECT_EQ(m_value->text(), "");
         delete m_dialog.data();
     }
-}
-
-TEST_F(ParameterDialogTest, NameRowAboveValueRowAboveButtonsAndValueBoxIsWider) {
-    open(kSlots);
-    expectLabelBeside(m_dialog, QStringLiteral("Parámeter:"), "Param");
-    expectLabelBeside(m_dialog, "Value", "Valor");
-    EXPECT_TRUE(above(m_param, m_valor));
-    EXPECT_TRUE(above(m_valor, m_ok));
-    EXPECT_TRUE(sameRow(m_ok, m_exit));
-    EXPECT_TRUE(leftOf(m_ok, m_exit));
-    EXPECT_GT(m_valor->width(), m_param->width());
 }
 
 TEST_F(ParameterDialogTest, PickingAnEntryShowsThatSlotsValue) {
@@ -318,15 +528,15 @@ TEST_F(ParameterDialogTest, PickingAnEntryShowsThatSlotsValue) {
         SCOPED_TRACE(i);
         m_param->setCurrentIndex(i);
         Q_EMIT m_param->activated(i);
-        EXPECT_EQ(m_valor->text(), kSlots[static_cast<std::size_t>(i)].second);
+        EXPECT_EQ(m_value->text(), kSlots[static_cast<std::size_t>(i)].second);
     }
     // The first listing's trailing empty slot shows an empty value.
     delete m_dialog.data();
     open({{"A", "1"}, {"", ""}});
     Q_EMIT m_param->activated(0);
-    EXPECT_EQ(m_valor->text(), "1");
+    EXPECT_EQ(m_value->text(), "1");
     Q_EMIT m_param->activated(1);
-    EXPECT_EQ(m_valor->text(), "");
+    EXPECT_EQ(m_value->text(), "");
 }
 
 TEST_F(ParameterDialogTest, ClickingAnEntryOfTheDropDownPicksIt) {
@@ -338,7 +548,7 @@ TEST_F(ParameterDialogTest, ClickingAnEntryOfTheDropDownPicksIt) {
     ASSERT_TRUE(entry.isValid());
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, entry.center());
     EXPECT_EQ(m_param->currentText(), "X");
-    EXPECT_EQ(m_valor->text(), "1:2");
+    EXPECT_EQ(m_value->text(), "1:2");
 }
 
 TEST_F(ParameterDialogTest, ArrowKeysInTheNameBoxPickEntries) {
@@ -346,26 +556,26 @@ TEST_F(ParameterDialogTest, ArrowKeysInTheNameBoxPickEntries) {
     m_param->setFocus();
     QTest::keyClick(m_param, Qt::Key_Down);
     EXPECT_EQ(m_param->currentText(), "LEVEL");
-    EXPECT_EQ(m_valor->text(), "5");
+    EXPECT_EQ(m_value->text(), "5");
     QTest::keyClick(m_param, Qt::Key_Down);
     EXPECT_EQ(m_param->currentText(), " MODE ");
-    EXPECT_EQ(m_valor->text(), " fast ");
+    EXPECT_EQ(m_value->text(), " fast ");
 }
 
 TEST_F(ParameterDialogTest, OkSendsNameFieldAndValueAsTheyStandAndStaysOpen) {
     open(kSlots);
-    QSignalSpy spy(m_dialog.data(), &ParameterDialog::sendRequested);
+    const auto spy = spyOnSubmitted();
 
     // A picked name with its stored value.
     Q_EMIT m_param->activated(0);
     m_param->setCurrentIndex(0);
-    m_ok->click();
-    ASSERT_EQ(spy.size(), 1);
-    EXPECT_EQ(spy[0][0].toString(), "LEVEL");
-    EXPECT_EQ(spy[0][1].toString(), "5");
+    button("OKButton")->click();
+    ASSERT_EQ(spy->size(), 1);
+    EXPECT_EQ(spy->at(0)[0].toString(), "LEVEL");
+    EXPECT_EQ(spy->at(0)[1].toString(), "5");
     EXPECT_TRUE(m_dialog->isVisible());
     EXPECT_EQ(m_param->currentText(), "LEVEL");
-    EXPECT_EQ(m_valor->text(), "5");
+    EXPECT_EQ(m_value->text(), "5");
 
     struct Typed {
         QString name, value;
@@ -378,19 +588,19 @@ TEST_F(ParameterDialogTest, OkSendsNameFieldAndValueAsTheyStandAndStaysOpen) {
     };
     for (const Typed &t : typed) {
         SCOPED_TRACE(t.name.toStdString());
-        spy.clear();
+        spy->clear();
         m_param->clearEditText();
-        m_valor->clear();
+        m_value->clear();
         m_param->setFocus();
         typeText(m_param->lineEdit(), t.name);
-        typeText(m_valor, t.value);
-        m_ok->click();
-        ASSERT_EQ(spy.size(), 1);
-        EXPECT_EQ(spy[0][0].toString(), t.name);
-        EXPECT_EQ(spy[0][1].toString(), t.value);
+        typeText(m_value, t.value);
+        button("OKButton")->click();
+        ASSERT_EQ(spy->size(), 1);
+        EXPECT_EQ(spy->at(0)[0].toString(), t.name);
+        EXPECT_EQ(spy->at(0)[1].toString(), t.value);
         EXPECT_TRUE(m_dialog->isVisible());
         EXPECT_EQ(m_param->currentText(), t.name);
-        EXPECT_EQ(m_valor->text(), t.value);
+        EXPECT_EQ(m_value->text(), t.value);
         EXPECT_EQ(m_param->count(), static_cast<int>(kSlots.size()));
     }
     runDeferredDeletes();
@@ -399,351 +609,58 @@ TEST_F(ParameterDialogTest, OkSendsNameFieldAndValueAsTheyStandAndStaysOpen) {
 
 TEST_F(ParameterDialogTest, TypingANameAndLeavingTheBoxDoesNotReplaceTheValue) {
     open(kSlots);
-    QSignalSpy spy(m_dialog.data(), &ParameterDialog::sendRequested);
+    const auto spy = spyOnSubmitted();
     // Value first, then a listed name typed by hand: the value stays the typed one.
-    m_valor->setFocus();
-    typeText(m_valor, "42");
+    m_value->setFocus();
+    typeText(m_value, "42");
     m_param->setFocus();
     typeText(m_param->lineEdit(), "LEVEL");
     QTest::keyClick(m_param->lineEdit(), Qt::Key_Tab);
-    EXPECT_TRUE(m_valor->hasFocus());
-    EXPECT_EQ(m_valor->text(), "42");
+    EXPECT_TRUE(m_value->hasFocus());
+    EXPECT_EQ(m_value->text(), "42");
     EXPECT_EQ(m_param->currentText(), "LEVEL");
     // Enter in the name box sends what stands in the two boxes.
     m_param->setFocus();
     QTest::keyClick(m_param->lineEdit(), Qt::Key_Return);
-    EXPECT_EQ(m_valor->text(), "42");
-    ASSERT_EQ(spy.size(), 1);
-    EXPECT_EQ(spy[0][0].toString(), "LEVEL");
-    EXPECT_EQ(spy[0][1].toString(), "42");
+    EXPECT_EQ(m_value->text(), "42");
+    ASSERT_EQ(spy->size(), 1);
+    EXPECT_EQ(spy->at(0)[0].toString(), "LEVEL");
+    EXPECT_EQ(spy->at(0)[1].toString(), "42");
     EXPECT_EQ(m_param->count(), static_cast<int>(kSlots.size()));
 }
 
 TEST_F(ParameterDialogTest, ExitClosesWithoutSending) {
     open(kSlots);
-    QSignalSpy spy(m_dialog.data(), &ParameterDialog::sendRequested);
+    const auto spy = spyOnSubmitted();
     typeText(m_param->lineEdit(), "LEVEL");
-    typeText(m_valor, "3");
-    m_exit->click();
-    EXPECT_EQ(spy.size(), 0);
+    typeText(m_value, "3");
+    button("CancelButton")->click();
+    EXPECT_EQ(spy->size(), 0);
     expectClosedAndDeleted(m_dialog);
 }
 
 // ---------------------------------------------------------------------------
-// FTP account form
+// Historic-counter form: preset from the time it opens, two rows of four boxes.
 
-class FtpDialogTest : public ::testing::Test {
-protected:
-    void open(const QString &user, const QString &pass, const QString &server) {
-        m_dialog = new FtpDialog(user, pass, server);
-        m_dialog->show();
-        m_user = child<QLineEdit>(m_dialog, "ftpuser");
-        m_pass = child<QLineEdit>(m_dialog, "ftppass");
-        m_server = child<QLineEdit>(m_dialog, "ftpserver");
-        m_accept = child<QPushButton>(m_dialog, "FTPData_Accept");
-        ASSERT_TRUE(m_user && m_pass && m_server && m_accept);
-    }
-    void TearDown() override {
-        delete m_dialog.data();
-        runDeferredDeletes();
-    }
-
-    QPointer<FtpDialog> m_dialog;
-    QLineEdit *m_user = nullptr;
-    QLineEdit *m_pass = nullptr;
-    QLineEdit *m_server = nullptr;
-    QPushButton *m_accept = nullptr;
-};
-
-TEST_F(FtpDialogTest, BoxesStartWithTheGivenAccountAndThePasswordIsMaskedWithStars) {
-    struct Case {
-        QString user, pass, server;
-    };
-    const std::vector<Case> cases = {
-        {"ftpuser", "secret", "ftp.example.net"},
-        {"", "", ""}, // no FTP entry in the list file
-        {"a:b@c", "p@ss:w", "10.0.0.1:2121"},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.user.toStdString());
-        open(c.user, c.pass, c.server);
-        EXPECT_EQ(m_user->text(), c.user);
-        EXPECT_EQ(m_pass->text(), c.pass);
-        EXPECT_EQ(m_server->text(), c.server);
-        EXPECT_EQ(m_user->echoMode(), QLineEdit::Normal);
-        EXPECT_EQ(m_server->echoMode(), QLineEdit::Normal);
-        EXPECT_EQ(m_pass->echoMode(), QLineEdit::Password);
-        EXPECT_EQ(
-            m_pass->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, m_pass),
-            '*');
-        EXPECT_EQ(m_pass->displayText(), QString(c.pass.size(), QLatin1Char('*')));
-        delete m_dialog.data();
-    }
-}
-
-TEST_F(FtpDialogTest, RowsAreLabelledAndTheServerBoxIsWidest) {
-    open("u", "p", "s");
-    expectLabelBeside(m_dialog, "User:", "ftpuser");
-    expectLabelBeside(m_dialog, "Password:", "ftppass");
-    expectLabelBeside(m_dialog, "Server:", "ftpserver");
-    EXPECT_TRUE(above(m_user, m_pass));
-    EXPECT_TRUE(above(m_pass, m_server));
-    EXPECT_TRUE(above(m_server, m_accept));
-    EXPECT_GT(m_server->width(), m_user->width());
-    EXPECT_GT(m_server->width(), m_pass->width());
-}
-
-TEST_F(FtpDialogTest, AcceptHandsBackTheEditedTextsAndLeavesClosingToItsOwner) {
-    struct Case {
-        QString user, pass, server; // typed over the prefilled boxes
-    };
-    const std::vector<Case> cases = {
-        {"ftpuser", "secret", "ftp.example.net"}, // unchanged
-        {"", "secret", "ftp.example.net"},        // user cleared: still handed back
-        {"other", "", ""},
-        {" op:1 ", " pw@x ", " host "},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.user.toStdString());
-        open("ftpuser", "secret", "ftp.example.net");
-        QSignalSpy spy(m_dialog.data(), &FtpDialog::accepted);
-        bool visibleWhenEmitted = false;
-        QObject::connect(
-            m_dialog.data(), &FtpDialog::accepted, m_dialog.data(),
-            [this, &visibleWhenEmitted] { visibleWhenEmitted = m_dialog->isVisible(); });
-        for (auto [box, text] : {std::pair{m_user, c.user}, std::pair{m_pass, c.pass},
-                                 std::pair{m_server, c.server}}) {
-            box->clear();
-            typeText(box, text);
-        }
-        m_accept->click();
-        ASSERT_EQ(spy.size(), 1);
-        EXPECT_EQ(spy[0][0].toString(), c.user);
-        EXPECT_EQ(spy[0][1].toString(), c.pass);
-        EXPECT_EQ(spy[0][2].toString(), c.server);
-        EXPECT_TRUE(visibleWhenEmitted);
-        EXPECT_TRUE(m_dialog->isVisible());
-        m_dialog->close();
-        expectClosedAndDeleted(m_dialog);
-    }
-}
-
-TEST_F(FtpDialogTest, ClosingWithoutAcceptHandsNothingBack) {
-    const std::vector<std::pair<const char *, std::function<void(FtpDialog *)>>> ways = {
-        {"close box", [](FtpDialog *d) { d->close(); }},
-        {"Escape", [](FtpDialog *d) { QTest::keyClick(d, Qt::Key_Escape); }},
-    };
-    for (const auto &[way, closeIt] : ways) {
-        SCOPED_TRACE(way);
-        open("ftpuser", "secret", "ftp.example.net");
-        QSignalSpy spy(m_dialog.data(), &FtpDialog::accepted);
-        m_user->setText("edited");
-        closeIt(m_dialog);
-        EXPECT_EQ(spy.size(), 0);
-        runDeferredDeletes();
-        EXPECT_TRUE(m_dialog.isNull());
-    }
-}
-
-// ---------------------------------------------------------------------------
-// Test-alarm and Linux command forms: OK hands back the texts as typed and
-// closes; Cancel closes and hands back nothing.
-
-class AlarmDialogTest : public ::testing::Test {
-protected:
-    void open() {
-        m_dialog = new AlarmDialog;
-        m_dialog->show();
-        m_id = child<QLineEdit>(m_dialog, "Id_alarm");
-        m_code = child<QLineEdit>(m_dialog, "Cod_alarm");
-        m_ok = child<QPushButton>(m_dialog, "OKButton");
-        m_cancel = child<QPushButton>(m_dialog, "CancelButton");
-        ASSERT_TRUE(m_id && m_code && m_ok && m_cancel);
-    }
-    void TearDown() override {
-        delete m_dialog.data();
-        runDeferredDeletes();
-    }
-
-    QPointer<AlarmDialog> m_dialog;
-    QLineEdit *m_id = nullptr;
-    QLineEdit *m_code = nullptr;
-    QPushButton *m_ok = nullptr;
-    QPushButton *m_cancel = nullptr;
-};
-
-TEST_F(AlarmDialogTest, BoxesStartEmptyInLabelledRowsAboveTheButtons) {
-    open();
-    EXPECT_EQ(m_id->text(), "");
-    EXPECT_EQ(m_code->text(), "");
-    expectLabelBeside(m_dialog, "Id:", "Id_alarm");
-    expectLabelBeside(m_dialog, "Alarm:", "Cod_alarm");
-    EXPECT_TRUE(above(m_id, m_code));
-    EXPECT_TRUE(above(m_code, m_ok));
-    EXPECT_TRUE(sameRow(m_ok, m_cancel));
-    EXPECT_TRUE(leftOf(m_ok, m_cancel));
-}
-
-TEST_F(AlarmDialogTest, OkHandsBackBothTextsAsTypedAndLeavesClosingToItsOwner) {
-    const std::vector<std::pair<QString, QString>> cases = {
-        {"12", "3"}, {"99999999", "0"}, {" 7 ", "  "}, {"", ""}, {"abc", "-1"}, {"12.6", "1e3"},
-    };
-    for (const auto &[id, code] : cases) {
-        SCOPED_TRACE(id.toStdString() + "|" + code.toStdString());
-        open();
-        QSignalSpy spy(m_dialog.data(), &AlarmDialog::okRequested);
-        bool visibleWhenEmitted = false;
-        QObject::connect(
-            m_dialog.data(), &AlarmDialog::okRequested, m_dialog.data(),
-            [this, &visibleWhenEmitted] { visibleWhenEmitted = m_dialog->isVisible(); });
-        typeText(m_id, id);
-        typeText(m_code, code);
-        m_ok->click();
-        ASSERT_EQ(spy.size(), 1);
-        EXPECT_EQ(spy[0][0].toString(), id);
-        EXPECT_EQ(spy[0][1].toString(), code);
-        EXPECT_TRUE(visibleWhenEmitted);
-        EXPECT_TRUE(m_dialog->isVisible());
-        m_dialog->close();
-        expectClosedAndDeleted(m_dialog);
-    }
-}
-
-TEST_F(AlarmDialogTest, EnterInABoxIsOk) {
-    open();
-    QSignalSpy spy(m_dialog.data(), &AlarmDialog::okRequested);
-    typeText(m_id, "5");
-    m_code->setFocus();
-    typeText(m_code, "6");
-    QTest::keyClick(m_code, Qt::Key_Return);
-    ASSERT_EQ(spy.size(), 1);
-    EXPECT_EQ(spy[0][0].toString(), "5");
-    EXPECT_EQ(spy[0][1].toString(), "6");
-    EXPECT_TRUE(m_dialog->isVisible());
-}
-
-TEST_F(AlarmDialogTest, CancelAndTheCloseBoxHandBackNothing) {
-    for (bool viaCancel : {true, false}) {
-        SCOPED_TRACE(viaCancel);
-        open();
-        QSignalSpy spy(m_dialog.data(), &AlarmDialog::okRequested);
-        typeText(m_id, "12");
-        typeText(m_code, "3");
-        if (viaCancel) {
-            m_cancel->click();
-        } else {
-            m_dialog->close();
-        }
-        EXPECT_EQ(spy.size(), 0);
-        expectClosedAndDeleted(m_dialog);
-    }
-}
-
-class LinuxCommandDialogTest : public ::testing::Test {
-protected:
-    void open() {
-        m_dialog = new LinuxCommandDialog;
-        m_dialog->show();
-        m_command = child<QLineEdit>(m_dialog, "Comand");
-        m_ok = child<QPushButton>(m_dialog, "OKButton");
-        m_cancel = child<QPushButton>(m_dialog, "CancelButton");
-        ASSERT_TRUE(m_command && m_ok && m_cancel);
-    }
-    void TearDown() override {
-        delete m_dialog.data();
-        runDeferredDeletes();
-    }
-
-    QPointer<LinuxCommandDialog> m_dialog;
-    QLineEdit *m_command = nullptr;
-    QPushButton *m_ok = nullptr;
-    QPushButton *m_cancel = nullptr;
-};
-
-TEST_F(LinuxCommandDialogTest, BoxStartsEmptyBesideItsLabelAboveTheButtons) {
-    open();
-    EXPECT_EQ(m_command->text(), "");
-    expectLabelBeside(m_dialog, "Comand:", "Comand");
-    EXPECT_TRUE(above(m_command, m_ok));
-    EXPECT_TRUE(sameRow(m_ok, m_cancel));
-    EXPECT_TRUE(leftOf(m_ok, m_cancel));
-}
-
-TEST_F(LinuxCommandDialogTest, OkHandsBackTheLineExactlyAsTypedAndLeavesClosingToItsOwner) {
-    const QStringList lines = {"ls -l",
-                               "  uptime  ",
-                               "",
-                               " ",
-                               "echo \"a  b\" | tr a-z A-Z > /tmp/x; cat /tmp/x",
-                               QStringLiteral("ls Caño")};
-    for (const QString &line : lines) {
-        SCOPED_TRACE(line.toStdString());
-        open();
-        QSignalSpy spy(m_dialog.data(), &LinuxCommandDialog::commandRequested);
-        typeText(m_command, line);
-        m_ok->click();
-        ASSERT_EQ(spy.size(), 1);
-        EXPECT_EQ(spy[0][0].toString(), line);
-        EXPECT_TRUE(m_dialog->isVisible());
-        m_dialog->close();
-        expectClosedAndDeleted(m_dialog);
-    }
-}
-
-TEST_F(LinuxCommandDialogTest, CancelAndTheCloseBoxHandBackNothing) {
-    for (bool viaCancel : {true, false}) {
-        SCOPED_TRACE(viaCancel);
-        open();
-        QSignalSpy spy(m_dialog.data(), &LinuxCommandDialog::commandRequested);
-        typeText(m_command, "reboot");
-        if (viaCancel) {
-            m_cancel->click();
-        } else {
-            m_dialog->close();
-        }
-        EXPECT_EQ(spy.size(), 0);
-        expectClosedAndDeleted(m_dialog);
-    }
-}
-
-// ---------------------------------------------------------------------------
-// Historic-counter form
-
-QStringList texts(const argumentchecks::HistoricBoxes &b) {
-    return {b.hour1, b.day1, b.month1, b.year1, b.hour2, b.day2, b.month2, b.year2};
-}
-
-const QStringList kBoxNames = {"Hour1", "day1", "month1", "year1",
-                               "Hour2", "day2", "month2", "year2"};
-
-class HistoricDialogTest : public ::testing::Test {
+class HistoricDialogTest : public FormTest {
 protected:
     void open(const QDateTime &now) {
-        m_dialog = new HistoricDialog(now);
-        m_dialog->show();
+        FormTest::open(new HistoricDialog(now));
         m_boxes.clear();
         for (const QString &name : kBoxNames) {
-            auto *box = child<QLineEdit>(m_dialog, name);
-            ASSERT_NE(box, nullptr) << name.toStdString();
-            m_boxes << box;
+            m_boxes << box(name);
         }
-        m_accept = child<QPushButton>(m_dialog, "Aceptar");
-        m_cancel = child<QPushButton>(m_dialog, "Cancelar");
-        ASSERT_TRUE(m_accept && m_cancel);
+        m_accept = button("Aceptar");
+        m_cancel = button("Cancelar");
     }
     QStringList boxTexts() const {
         QStringList t;
-        for (const QLineEdit *box : m_boxes) {
-            t << box->text();
+        for (const QLineEdit *b : m_boxes) {
+            t << b->text();
         }
         return t;
     }
-    void TearDown() override {
-        delete m_dialog.data();
-        runDeferredDeletes();
-    }
 
-    QPointer<HistoricDialog> m_dialog;
     QList<QLineEdit *> m_boxes;
     QPushButton *m_accept = nullptr;
     QPushButton *m_cancel = nullptr;
@@ -829,45 +746,6 @@ TEST_F(HistoricDialogTest, BoxesFormTwoRowsUnderTheirColumnHeaders) {
         EXPECT_TRUE(dayMonth != monthYear);
     }
     EXPECT_EQ(slashes, 4);
-}
-
-TEST_F(HistoricDialogTest, AceptarHandsBackTheEightTextsAsTypedAndLeavesClosingToItsOwner) {
-    const QDateTime now(QDate(2019, 3, 7), QTime(14, 25));
-    const std::vector<QStringList> cases = {
-        {"0", "7", "3", "2019", "14", "7", "3", "2019"},  // as preset
-        {"30", "1", "2", "2020", "24", "3", "4", "2021"}, // out-of-range hours untouched
-        {" 1 ", "", "abc", "1999", "-1", "07", "3.5", " 2019"},
-    };
-    for (const QStringList &typed : cases) {
-        SCOPED_TRACE(typed.join('|').toStdString());
-        open(now);
-        QSignalSpy spy(m_dialog.data(), &HistoricDialog::accepted);
-        for (int i = 0; i < m_boxes.size(); ++i) {
-            m_boxes[i]->clear();
-            typeText(m_boxes[i], typed[i]);
-        }
-        m_accept->click();
-        ASSERT_EQ(spy.size(), 1);
-        EXPECT_EQ(texts(spy[0][0].value<argumentchecks::HistoricBoxes>()), typed);
-        EXPECT_TRUE(m_dialog->isVisible());
-        m_dialog->close();
-        expectClosedAndDeleted(m_dialog);
-    }
-}
-
-TEST_F(HistoricDialogTest, CancelarAndTheCloseBoxHandBackNothing) {
-    for (bool viaCancelar : {true, false}) {
-        SCOPED_TRACE(viaCancelar);
-        open(QDateTime(QDate(2019, 3, 7), QTime(14, 25)));
-        QSignalSpy spy(m_dialog.data(), &HistoricDialog::accepted);
-        if (viaCancelar) {
-            m_cancel->click();
-        } else {
-            m_dialog->close();
-        }
-        EXPECT_EQ(spy.size(), 0);
-        expectClosedAndDeleted(m_dialog);
-    }
 }
 
 } // namespace

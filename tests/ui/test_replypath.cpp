@@ -1,6 +1,6 @@
 #include "support/console.h"
 
-#include "console/link.h"
+#include "link/link.h"
 #include "replies/replypath.h"
 
 #include <QCheckBox>
@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QRegularExpression>
-#include <QThread>
 
 class ReplyPathTest : public ConsoleTest {
 protected:
@@ -20,17 +19,8 @@ protected:
         connectRow(1);
         ASSERT_TRUE(peer.waitForBytes(6));
     }
-    // Sends bytes as the logger and waits until the console has read them all.
-    void reply(const QByteArray &bytes) {
-        peer.send(bytes);
-        ASSERT_TRUE(waitUntil([&] { return allRead(); })) << bytes.left(40).toStdString();
-    }
-    bool allRead() {
-        LoopbackPeer::settle(5);
-        return !main->replies().reading();
-    }
-    QStringList trace() const { return entries(main->traceList()); }
-    QStringList operation() const { return entries(main->operationList()); }
+    QStringList trace() const { return entries(traceList()); }
+    QStringList operation() const { return entries(operationList()); }
     QString logPath() const { return path(QStringLiteral("tav.log")); }
     void activateLog(bool fresh) {
         prompter.answers = {fresh};
@@ -42,8 +32,8 @@ TEST_F(ReplyPathTest, SortsTraceAndOperationTextAndSelectsTheNewest) {
     reply("abc{def}ghi\r\n{one\r\ntwo}\r\n\r\n\n{}\r\na\rb\n");
     EXPECT_EQ(trace(), (QStringList{"abcghi", "ab"}));
     EXPECT_EQ(operation(), (QStringList{"def", "one", "two"}));
-    EXPECT_EQ(main->traceList().currentRow(), 1);
-    EXPECT_EQ(main->operationList().currentRow(), 2);
+    EXPECT_EQ(traceList().currentRow(), 1);
+    EXPECT_EQ(operationList().currentRow(), 2);
 }
 
 TEST_F(ReplyPathTest, ALineSplitBetweenArrivalsComesOutWholeInTheRightList) {
@@ -56,8 +46,9 @@ TEST_F(ReplyPathTest, ALineSplitBetweenArrivalsComesOutWholeInTheRightList) {
 
 TEST_F(ReplyPathTest, PendingTextIsShownAfterAnIdleSecondAndWhenTheLinkCloses) {
     reply("{waiting");
+    clock.advance(9);
     EXPECT_TRUE(operation().isEmpty());
-    ASSERT_TRUE(waitUntil([&] { return !operation().isEmpty(); }, 3000));
+    clock.advance(1);
     EXPECT_EQ(operation(), QStringList{"waiting"});
     // The brace mode survives the idle flush: the rest of the line is still operation text.
     reply(" more}\r\ntail");
@@ -69,11 +60,11 @@ TEST_F(ReplyPathTest, PendingTextIsShownAfterAnIdleSecondAndWhenTheLinkCloses) {
 TEST_F(ReplyPathTest, ANewConnectionStartsInTraceMode) {
     reply("{open brace");
     trigger("Desconectar");
-    ASSERT_TRUE(settled());
-    EXPECT_EQ(operation(), QStringList{"open brace"});
+    ASSERT_TRUE(runSteps());
+    ASSERT_TRUE(waitUntil([&] { return operation() == QStringList{"open brace"}; }));
     trigger("Conectar");
-    ASSERT_TRUE(settled());
-    ASSERT_TRUE(main->link().isConnected());
+    ASSERT_TRUE(waitEnded());
+    ASSERT_TRUE(console->link().isConnected());
     ASSERT_TRUE(peer.waitForClient());
     reply("after\r\n");
     EXPECT_EQ(trace(), QStringList{"after"});
@@ -83,7 +74,7 @@ TEST_F(ReplyPathTest, ASliceOfMoreLinesThanAListKeepsShowsLogsAndCollectsInOrder
     activateLog(true);
     trigger("Ver_Parametros");
     for (int i = 0; i < 10; ++i) {
-        main->traceList().addItem("earlier " + QString::number(i));
+        traceList().addItem("earlier " + QString::number(i));
     }
     // 1500 lines in one slice: only the newest 600 of each kind stay on screen.
     QByteArray burst;
@@ -95,15 +86,15 @@ TEST_F(ReplyPathTest, ASliceOfMoreLinesThanAListKeepsShowsLogsAndCollectsInOrder
     }
     ASSERT_LT(burst.size(), ReplyPath::kSliceBytes);
     reply(burst);
-    ASSERT_EQ(main->traceList().count(), 600);
-    ASSERT_EQ(main->operationList().count(), 600);
+    ASSERT_EQ(traceList().count(), 600);
+    ASSERT_EQ(operationList().count(), 600);
     for (int i = 0; i < 600; ++i) {
         ASSERT_EQ(trace()[i], "line " + QString::number(900 + i));
         ASSERT_EQ(operation()[i], QStringLiteral("P%1:%1").arg(900 + i));
     }
-    EXPECT_EQ(main->traceList().currentRow(), 599);
+    EXPECT_EQ(traceList().currentRow(), 599);
     EXPECT_EQ(fileBytes(logPath()), logged);
-    const ParameterTable &table = main->listing().table();
+    const ParameterTable &table = console->listing().table();
     ASSERT_EQ(table.count(), 200);
     EXPECT_EQ(table.name(0), "P0");
     EXPECT_EQ(table.name(199), "P199");
@@ -115,41 +106,41 @@ TEST_F(ReplyPathTest, ASliceOfMoreLinesThanAListKeepsShowsLogsAndCollectsInOrder
         again += "next " + QByteArray::number(i) + "\r\n";
     }
     reply(again);
-    ASSERT_EQ(main->traceList().count(), 600);
+    ASSERT_EQ(traceList().count(), 600);
     for (int i = 0; i < 600; ++i) {
         ASSERT_EQ(trace()[i], "next " + QString::number(100 + i));
     }
-    EXPECT_EQ(main->traceList().currentRow(), 599);
+    EXPECT_EQ(traceList().currentRow(), 599);
 }
 
 TEST_F(ReplyPathTest, ALineAcrossSlicesIsNeverFlushedEarlyWhileLaterSlicesWait) {
     trigger("Ver_Parametros");
     // Three slices; the parameter line crosses from the first into the second, and
-    // showing the first slice takes longer than the idle second.
+    // showing the first slice takes longer than the idle second (two of them go by).
     QByteArray burst(ReplyPath::kSliceBytes - 4, 't');
     burst += "\r\n{SPLIT:across}\r\n" + QByteArray(ReplyPath::kSliceBytes, 'u') + "\r\nend\r\n";
     bool slow = true;
-    QObject::connect(&main->replies(), &ReplyPath::arrivalEnded, main.get(), [&] {
+    QObject::connect(&console->replies(), &ReplyPath::arrivalEnded, main.get(), [&] {
         if (std::exchange(slow, false)) {
-            QThread::msleep(1200);
+            clock.advance(20);
         }
     });
     peer.send(burst);
     ASSERT_TRUE(waitUntil([&] { return !trace().isEmpty() && trace().last() == "end"; }, 5000));
     EXPECT_FALSE(slow);
     EXPECT_EQ(operation(), QStringList{"SPLIT:across"});
-    ASSERT_EQ(main->listing().table().count(), 1);
-    EXPECT_EQ(main->listing().table().value(0), "across");
+    ASSERT_EQ(console->listing().table().count(), 1);
+    EXPECT_EQ(console->listing().table().value(0), "across");
 }
 
 TEST_F(ReplyPathTest, AnUnfinishedLineTrimsTheListToItsOwnLimit) {
     for (int i = 0; i < 450; ++i) {
-        main->traceList().addItem(QString::number(i));
+        traceList().addItem(QString::number(i));
     }
     reply("rest");
     peer.dropClient();
     ASSERT_TRUE(waitUntil([&] { return trace().last() == "rest"; }));
-    EXPECT_EQ(main->traceList().count(), 450);
+    EXPECT_EQ(traceList().count(), 450);
     EXPECT_EQ(trace().first(), "1");
     EXPECT_EQ(trace().last(), "rest");
 }
@@ -165,10 +156,10 @@ TEST_F(ReplyPathTest, DisplaySwitchOffStopsTheListsButNotTheLogOrTheParameters) 
     reply("trace\r\n{A:1}\r\n");
     EXPECT_TRUE(trace().isEmpty());
     EXPECT_TRUE(operation().isEmpty());
-    EXPECT_EQ(main->listing().table().count(), 1);
-    EXPECT_EQ(main->listing().table().name(0), "A");
+    EXPECT_EQ(console->listing().table().count(), 1);
+    EXPECT_EQ(console->listing().table().name(0), "A");
     EXPECT_EQ(fileBytes(logPath()), "trace\r\nA:1\r\n");
-    EXPECT_EQ(main->replyStatus().logCaption().text(), " 8 bytes");
+    EXPECT_EQ(replyStatus().logCaption().text(), " 8 bytes");
     box.click();
     EXPECT_EQ(box.text(), "Display ON");
     EXPECT_EQ(box.palette().color(QPalette::WindowText), QColor(0, 0, 0));
@@ -179,12 +170,12 @@ TEST_F(ReplyPathTest, LogHoldsEveryEntryByteForByte) {
     EXPECT_EQ(prompter.boxes.back().text, "Warning\r\nInit log?");
     EXPECT_EQ(prompter.boxes.back().title, "Warning");
     EXPECT_TRUE(prompter.boxes.back().question);
-    EXPECT_EQ(main->replyStatus().logCaption().text(), "Log Activado");
+    EXPECT_EQ(replyStatus().logCaption().text(), "Log Activado");
     reply(QByteArray("x{op}y\r\n\xF1\x80\xFF\0z\r\n", 15));
     const QByteArray expected("xy\r\nop\r\n\xF1\x80\xFF\0z\r\n", 15);
     EXPECT_EQ(fileBytes(logPath()).toHex(' '), expected.toHex(' '));
-    EXPECT_EQ(main->replies().logBytes(), 9);
-    EXPECT_EQ(main->replyStatus().logCaption().text(), " 9 bytes");
+    EXPECT_EQ(console->replies().logBytes(), 9);
+    EXPECT_EQ(replyStatus().logCaption().text(), " 9 bytes");
     EXPECT_EQ(trace().last(), QString::fromUtf8("ñ€ÿ") + QChar(0) + "z");
 }
 
@@ -192,17 +183,17 @@ TEST_F(ReplyPathTest, ActivateAppendsOrStartsAfreshAndRefusesTwice) {
     activateLog(true);
     reply("first\r\n");
     trigger("Desactivar_Log");
-    EXPECT_EQ(main->replyStatus().logCaption().text(), "Log Desactivado");
+    EXPECT_EQ(replyStatus().logCaption().text(), "Log Desactivado");
     activateLog(false);
     reply("second\r\n");
     EXPECT_EQ(fileBytes(logPath()), "first\r\nsecond\r\n");
-    EXPECT_EQ(main->replyStatus().logCaption().text(), " 6 bytes");
+    EXPECT_EQ(replyStatus().logCaption().text(), " 6 bytes");
 
     prompter.boxes.clear();
     trigger("Activar_Log");
     EXPECT_EQ(prompter.texts(), QStringList{"Log already activated"});
-    EXPECT_EQ(main->replyStatus().logCaption().text(), " 6 bytes");
-    EXPECT_TRUE(main->replies().logActive());
+    EXPECT_EQ(replyStatus().logCaption().text(), " 6 bytes");
+    EXPECT_TRUE(console->replies().logActive());
 
     trigger("Desactivar_Log");
     activateLog(true);
@@ -212,27 +203,27 @@ TEST_F(ReplyPathTest, ActivateAppendsOrStartsAfreshAndRefusesTwice) {
     trigger("Borrar_Trace");
     trigger("Borrar_Operacion");
     EXPECT_TRUE(trace().isEmpty());
-    EXPECT_EQ(main->replies().logBytes(), 5);
-    EXPECT_TRUE(main->replies().logActive());
+    EXPECT_EQ(console->replies().logBytes(), 5);
+    EXPECT_TRUE(console->replies().logActive());
 }
 
 TEST_F(ReplyPathTest, DeactivateWhileInactiveSaysSoAndSetsTheCaption) {
     trigger("Desactivar_Log");
     EXPECT_EQ(prompter.texts(), QStringList{"Log no activate"});
     EXPECT_EQ(prompter.boxes[0].title, "TAVControl");
-    EXPECT_EQ(main->replyStatus().logCaption().text(), "Log Desactivado");
-    EXPECT_FALSE(main->replies().logActive());
+    EXPECT_EQ(replyStatus().logCaption().text(), "Log Desactivado");
+    EXPECT_FALSE(console->replies().logActive());
 }
 
 TEST_F(ReplyPathTest, LogClosesItselfOncePastTenMillionCharacters) {
     activateLog(true);
     reply(QByteArray(10'000'000 - 3, 'x') + "\r\n");
     reply("abc\r\n");
-    EXPECT_TRUE(main->replies().logActive());
-    EXPECT_EQ(main->replyStatus().logCaption().text(), " 10000000 bytes");
+    EXPECT_TRUE(console->replies().logActive());
+    EXPECT_EQ(replyStatus().logCaption().text(), " 10000000 bytes");
     reply("d\r\ne\r\n");
-    EXPECT_FALSE(main->replies().logActive());
-    EXPECT_EQ(main->replyStatus().logCaption().text(), QStringLiteral("Desactivado por tamaño"));
+    EXPECT_FALSE(console->replies().logActive());
+    EXPECT_EQ(replyStatus().logCaption().text(), QStringLiteral("Desactivado por tamaño"));
     // The whole arrival that passed the limit is in the file; nothing after it.
     reply("f\r\n");
     const QByteArray logged = fileBytes(logPath());
@@ -241,7 +232,7 @@ TEST_F(ReplyPathTest, LogClosesItselfOncePastTenMillionCharacters) {
     EXPECT_EQ(trace().last(), "f");
     // Activating again starts the count at zero.
     activateLog(false);
-    EXPECT_EQ(main->replies().logBytes(), 0);
+    EXPECT_EQ(console->replies().logBytes(), 0);
 }
 
 TEST_F(ReplyPathTest, ALogThatCannotBeOpenedIsReportedAndStaysOff) {
@@ -250,13 +241,13 @@ TEST_F(ReplyPathTest, ALogThatCannotBeOpenedIsReportedAndStaysOff) {
     ASSERT_EQ(prompter.boxes.size(), 2u);
     EXPECT_TRUE(prompter.boxes[1].text.startsWith("Cannot open " + logPath() + ": "))
         << prompter.boxes[1].text.toStdString();
-    EXPECT_FALSE(main->replies().logActive());
-    EXPECT_EQ(main->replyStatus().logCaption().text(), "");
+    EXPECT_FALSE(console->replies().logActive());
+    EXPECT_EQ(replyStatus().logCaption().text(), "");
 }
 
 TEST_F(ReplyPathTest, AFailedWriteStopsTheLogAndTellsTheOperatorOnce) {
     activateLog(false);
-    ASSERT_TRUE(main->replies().logActive());
+    ASSERT_TRUE(console->replies().logActive());
     prompter.boxes.clear();
     reply("one\r\n");
     ASSERT_TRUE(QFile::remove(logPath()));
@@ -264,8 +255,8 @@ TEST_F(ReplyPathTest, AFailedWriteStopsTheLogAndTellsTheOperatorOnce) {
     reply("three\r\n");
     ASSERT_EQ(prompter.boxes.size(), 1u) << prompter.texts().join('|').toStdString();
     EXPECT_TRUE(prompter.boxes[0].text.startsWith("Error Log\r\n"));
-    EXPECT_FALSE(main->replies().logActive());
-    EXPECT_EQ(main->replyStatus().logCaption().text(), "Error Log");
+    EXPECT_FALSE(console->replies().logActive());
+    EXPECT_EQ(replyStatus().logCaption().text(), "Error Log");
     EXPECT_EQ(trace(), (QStringList{"one", "two", "three"}));
 }
 
@@ -277,7 +268,7 @@ TEST_F(ReplyPathTest, LongArrivalsAreProcessedWholeAndShownCut) {
     EXPECT_EQ(operation().first(),
               QString(4000, 'x') + QStringLiteral(" \u2026 [+96000 characters]"));
     EXPECT_EQ(fileBytes(logPath()), line + "\r\n");
-    EXPECT_EQ(main->replies().logBytes(), 100'000);
+    EXPECT_EQ(console->replies().logBytes(), 100'000);
 }
 
 TEST_F(ReplyPathTest, ParameterListingSplitInOddPlacesIsCollected) {
@@ -289,18 +280,18 @@ TEST_F(ReplyPathTest, ParameterListingSplitInOddPlacesIsCollected) {
     for (qsizetype at = 0; at < listing.size(); at += 7) {
         reply(listing.mid(at, 7));
     }
-    ASSERT_EQ(main->listing().table().count(), 3);
-    EXPECT_EQ(main->listing().table().name(0), "LEVEL");
-    EXPECT_EQ(main->listing().table().value(0), "5");
-    EXPECT_EQ(main->listing().table().name(1), "APN");
-    EXPECT_EQ(main->listing().table().value(1), "inet.example:80");
-    EXPECT_EQ(main->listing().table().name(2), "");
-    EXPECT_EQ(main->listing().table().value(2), "7");
+    ASSERT_EQ(console->listing().table().count(), 3);
+    EXPECT_EQ(console->listing().table().name(0), "LEVEL");
+    EXPECT_EQ(console->listing().table().value(0), "5");
+    EXPECT_EQ(console->listing().table().name(1), "APN");
+    EXPECT_EQ(console->listing().table().value(1), "inet.example:80");
+    EXPECT_EQ(console->listing().table().name(2), "");
+    EXPECT_EQ(console->listing().table().value(2), "7");
     EXPECT_EQ(trace(), QStringList{"trace in between"});
     // Any other command ends the collection.
     trigger("Version");
     reply("{LATE:1}\r\n");
-    EXPECT_EQ(main->listing().table().count(), 3);
+    EXPECT_EQ(console->listing().table().count(), 3);
 }
 
 TEST_F(ReplyPathTest, EverythingSentBeforeTheLoggerLeftIsShownAndLogged) {

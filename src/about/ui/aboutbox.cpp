@@ -1,7 +1,7 @@
 #include "about/ui/aboutbox.h"
 
-#include "console/texts.h"
-#include "console/ui/fit.h"
+#include "base/texts.h"
+#include "base/ui/fit.h"
 
 #include <QFont>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "commands/ui/alarmdialog.h"
 
-#include "commands/ui/dialogparts.h"
+#include "base/ui/dialogparts.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -22,6 +22,6 @@ AlarmDialog::AlarmDialog(QWidget *parent) : QDialog(parent) {
 
     // The owner closes the form once it has acted on it, so a refused text can be corrected.
     connect(ok, &QPushButton::clicked, this,
-            [this] { Q_EMIT okRequested(m_id->text(), m_code->text()); });
+            [this] { Q_EMIT submitted(m_id->text(), m_code->text()); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::close);
 }

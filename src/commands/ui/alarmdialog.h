@@ -14,7 +14,7 @@ public:
     explicit AlarmDialog(QWidget *parent = nullptr);
 
 Q_SIGNALS:
-    void okRequested(const QString &id, const QString &code);
+    void submitted(const QString &id, const QString &code);
 
 private:
     QLineEdit *m_id;

@@ -1,6 +1,6 @@
 #include "commands/ui/ftpdialog.h"
 
-#include "commands/ui/dialogparts.h"
+#include "base/ui/dialogparts.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -28,5 +28,5 @@ FtpDialog::FtpDialog(const QString &user, const QString &pass, const QString &se
 
     // The owner closes the form once it has acted on it, so a refused text can be corrected.
     connect(accept, &QPushButton::clicked, this,
-            [this] { Q_EMIT accepted(m_user->text(), m_pass->text(), m_server->text()); });
+            [this] { Q_EMIT submitted(m_user->text(), m_pass->text(), m_server->text()); });
 }

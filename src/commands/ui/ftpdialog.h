@@ -17,7 +17,7 @@ public:
               QWidget *parent = nullptr);
 
 Q_SIGNALS:
-    void accepted(const QString &user, const QString &pass, const QString &server);
+    void submitted(const QString &user, const QString &pass, const QString &server);
 
 private:
     QLineEdit *m_user;

@@ -1,6 +1,6 @@
 #include "commands/ui/historicdialog.h"
 
-#include "commands/ui/dialogparts.h"
+#include "base/ui/dialogparts.h"
 
 #include <QDateTime>
 #include <QGridLayout>
@@ -66,7 +66,7 @@ HistoricDialog::HistoricDialog(const QDateTime &localNow, QWidget *parent) : QDi
 
     // The owner closes the form once it has acted on it, so a refused text can be corrected.
     connect(accept, &QPushButton::clicked, this, [this] {
-        Q_EMIT accepted(argumentchecks::HistoricBoxes{
+        Q_EMIT submitted(argumentchecks::HistoricBoxes{
             m_hour1->text(), m_day1->text(), m_month1->text(), m_year1->text(), m_hour2->text(),
             m_day2->text(), m_month2->text(), m_year2->text()});
     });

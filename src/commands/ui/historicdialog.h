@@ -19,7 +19,7 @@ public:
     explicit HistoricDialog(const QDateTime &localNow, QWidget *parent = nullptr);
 
 Q_SIGNALS:
-    void accepted(const argumentchecks::HistoricBoxes &boxes);
+    void submitted(const argumentchecks::HistoricBoxes &boxes);
 
 private:
     QLineEdit *m_hour1;

@@ -1,6 +1,6 @@
 #include "commands/ui/linuxcommanddialog.h"
 
-#include "commands/ui/dialogparts.h"
+#include "base/ui/dialogparts.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -19,6 +19,6 @@ LinuxCommandDialog::LinuxCommandDialog(QWidget *parent) : QDialog(parent) {
 
     // The owner closes the form once it has acted on it, so a refused text can be corrected.
     connect(ok, &QPushButton::clicked, this,
-            [this] { Q_EMIT commandRequested(m_command->text()); });
+            [this] { Q_EMIT submitted(m_command->text()); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::close);
 }

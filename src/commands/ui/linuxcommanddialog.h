@@ -14,7 +14,7 @@ public:
     explicit LinuxCommandDialog(QWidget *parent = nullptr);
 
 Q_SIGNALS:
-    void commandRequested(const QString &line);
+    void submitted(const QString &line);
 
 private:
     QLineEdit *m_command;

@@ -1,6 +1,6 @@
 #include "commands/ui/parameterdialog.h"
 
-#include "commands/ui/dialogparts.h"
+#include "base/ui/dialogparts.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -34,23 +34,23 @@ ParameterDialog::ParameterDialog(std::vector<std::pair<QString, QString>> snapsh
     m_param->setCurrentIndex(-1);
     m_param->clearEditText();
 
-    m_valor = box(this, "Valor", QStringLiteral("Parameter value"), 280);
+    m_value = box(this, "Valor", QStringLiteral("Parameter value"), 280);
     auto *ok = button(this, QStringLiteral("OK"), "OKButton", true);
     auto *exit = button(this, QStringLiteral("Exit"), "CancelButton");
     stack(this,
           form({{label(this, QStringLiteral("Parámeter:"), m_param), m_param},
-                {label(this, QStringLiteral("Value"), m_valor), m_valor}}),
+                {label(this, QStringLiteral("Value"), m_value), m_value}}),
           buttonRow(ok, exit));
-    tabOrder({m_param, m_valor, ok, exit});
+    tabOrder({m_param, m_value, ok, exit});
 
     connect(m_param, &QComboBox::activated, this, &ParameterDialog::showSlotValue);
     connect(ok, &QPushButton::clicked, this,
-            [this] { Q_EMIT sendRequested(m_param->currentText(), m_valor->text()); });
+            [this] { Q_EMIT submitted(m_param->currentText(), m_value->text()); });
     connect(exit, &QPushButton::clicked, this, &QDialog::close);
 }
 
 void ParameterDialog::showSlotValue(int index) {
     if (index >= 0 && static_cast<std::size_t>(index) < m_slots.size()) {
-        m_valor->setText(m_slots[static_cast<std::size_t>(index)].second);
+        m_value->setText(m_slots[static_cast<std::size_t>(index)].second);
     }
 }

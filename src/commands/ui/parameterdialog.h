@@ -24,12 +24,12 @@ public:
                              QWidget *parent = nullptr);
 
 Q_SIGNALS:
-    void sendRequested(const QString &name, const QString &value);
+    void submitted(const QString &name, const QString &value);
 
 private:
     void showSlotValue(int index);
 
     std::vector<std::pair<QString, QString>> m_slots;
     QComboBox *m_param;
-    QLineEdit *m_valor;
+    QLineEdit *m_value;
 };

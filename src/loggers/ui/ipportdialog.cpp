@@ -1,7 +1,7 @@
 #include "loggers/ui/ipportdialog.h"
 
-#include "console/texts.h"
-#include "console/ui/fit.h"
+#include "base/texts.h"
+#include "base/ui/fit.h"
 #include "loggers/loggerlist.h"
 
 #include <QLabel>
@@ -53,16 +53,8 @@ IpPortDialog::IpPortDialog(const QString &host, const QString &port, QWidget *pa
     setTabOrder(ok, cancel);
 
     connect(ok, &QPushButton::clicked, this, [this] {
-        Q_EMIT accepted(m_ip->text(), m_port->text());
+        Q_EMIT submitted(m_ip->text(), m_port->text());
         close();
     });
     connect(cancel, &QPushButton::clicked, this, &QDialog::close);
-}
-
-QString IpPortDialog::host() const {
-    return m_ip->text();
-}
-
-QString IpPortDialog::port() const {
-    return m_port->text();
 }

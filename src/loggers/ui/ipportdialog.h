@@ -13,11 +13,8 @@ class IpPortDialog final : public QDialog {
 public:
     IpPortDialog(const QString &host, const QString &port, QWidget *parent = nullptr);
 
-    QString host() const;
-    QString port() const;
-
 Q_SIGNALS:
-    void accepted(const QString &host, const QString &port);
+    void submitted(const QString &host, const QString &port);
 
 private:
     QLineEdit *m_ip;

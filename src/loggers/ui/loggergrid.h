@@ -20,7 +20,7 @@ public:
 
     explicit LoggerGrid(QWidget *parent = nullptr);
 
-    // Fills rows 1.. with the list's loggers (cells shown as Windows-1252 text).
+    // Fills rows 1.. with the list's loggers, decoded in the list file's own encoding.
     void load(const LoggerList &list);
 
     QString cell(int row, int column) const;

@@ -1,7 +1,7 @@
 #include "replies/ui/replylist.h"
 
-#include "console/text8.h"
-#include "console/texts.h"
+#include "base/text8.h"
+#include "base/texts.h"
 
 #include "replies/replypath.h"
 

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QHostAddress>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <cmath>
 #include <utility>
@@ -82,8 +83,15 @@ void LoggerEndpoint::acceptConnections() {
         auto *session = new LoggerSession(socket, m_model, m_options, m_log, this);
         m_session = session;
         connect(session, &LoggerSession::restarting, this, [this] {
-            m_restartUntil.setRemainingTime(
-                static_cast<qint64>(std::llround(m_options.restartSeconds * 1000)));
+            const auto ms = static_cast<qint64>(std::llround(m_options.restartSeconds * 1000));
+            m_restartUntil.setRemainingTime(ms);
+            // Said when it is over, so whoever waits for the logger can wait for the words.
+            const int restart = ++m_restarts;
+            QTimer::singleShot(ms, Qt::PreciseTimer, this, [this, restart] {
+                if (restart == m_restarts) {
+                    log("restart over: reachable again");
+                }
+            });
         });
         connect(session, &LoggerSession::finished, this, [this, session] {
             if (m_session == session) {

@@ -53,5 +53,6 @@ private:
     QTcpServer m_server;
     QPointer<LoggerSession> m_session;
     QDeadlineTimer m_restartUntil; // default: expired, so reachable from the start
+    int m_restarts = 0;            // numbers the restarts, so only the last one says it is over
     QTcpSocket *m_plug = nullptr;  // holds the dead port's only accept slot
 };

@@ -1,0 +1,169 @@
+#include "app/mainwindow.h"
+
+#include "about/ui/aboutbox.h"
+#include "app/commandcontroller.h"
+#include "app/menutree.h"
+#include "base/texts.h"
+#include "base/ui/singlewindow.h"
+#include "console/console.h"
+#include "link/ui/statusstrip.h"
+#include "loggers/ui/ipportdialog.h"
+#include "loggers/ui/loggergrid.h"
+#include "replies/ui/replylist.h"
+#include "replies/ui/replylistmenu.h"
+#include "replies/ui/replystatusbox.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+
+// Resources of a static library are not registered by themselves.
+static void initResources() {
+    Q_INIT_RESOURCE(mirvane);
+}
+
+MainWindow::MainWindow(Console &console, Prompter &prompter, QWidget *parent)
+    : QMainWindow(parent), m_console(console), m_forms(new CommandController(console, this)),
+      m_statusStrip(new StatusStrip), m_replyStatus(new ReplyStatusBox),
+      m_traceList(new ReplyList(ReplyList::Part::Trace)),
+      m_operationList(new ReplyList(ReplyList::Part::Operation)), m_grid(new LoggerGrid) {
+    initResources();
+    setObjectName(QStringLiteral("Main"));
+    setWindowTitle(texts::kMainCaption);
+    setWindowIcon(QIcon(QStringLiteral(":/mirvane.png")));
+    layOut();
+    wire();
+    new ReplyListMenu(*m_traceList, texts::kSaveTraceList, prompter);
+    new ReplyListMenu(*m_operationList, texts::kSaveOperationList, prompter);
+    buildMenus(*menuBar(), [this](catalogue::Command command) { choose(command); });
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::layOut() {
+    auto *central = new QWidget(this);
+    central->setFixedSize(850, 633);
+    setCentralWidget(central);
+    const std::pair<QWidget *, QRect> places[] = {
+        {m_statusStrip, {0, 0, 545, 49}}, {m_replyStatus, {552, 0, 297, 65}},
+        {m_traceList, {0, 48, 545, 436}}, {m_operationList, {0, 488, 545, 148}},
+        {m_grid, {552, 72, 297, 553}},
+    };
+    for (const auto &[widget, place] : places) {
+        widget->setParent(central);
+        widget->setGeometry(place);
+    }
+}
+
+void MainWindow::wire() {
+    Connection *link = &m_console.connection();
+    ReplyPath *replies = &m_console.replies();
+    StatusStrip *strip = m_statusStrip;
+    LoggerGrid *grid = m_grid;
+    connect(link, &Connection::clearListsRequested, this, [this] {
+        m_traceList->clear();
+        m_operationList->clear();
+    });
+    connect(link, &Connection::waitStarted, strip, &StatusStrip::startWait);
+    connect(link, &Connection::waitProgress, strip, &StatusStrip::showWaitProgress);
+    connect(link, &Connection::waitEnded, strip, &StatusStrip::endWait);
+    connect(link, &Connection::countdownShown, strip, &StatusStrip::showCountdown);
+    connect(link, &Connection::countdownChanged, strip, &StatusStrip::setCountdownText);
+    connect(link, &Connection::countdownHidden, strip, &StatusStrip::hideCountdown);
+    connect(link, &Connection::rowConnected, grid, &LoggerGrid::showConnected);
+    connect(link, &Connection::disconnected, grid, &LoggerGrid::showDisconnected);
+    connect(link, &Connection::restarted, grid, &LoggerGrid::showRestarted);
+    connect(link, &Connection::keepAliveSwitched, m_traceList, &ReplyList::setKeepAliveTint);
+    connect(link, &Connection::closedDown, this, &QWidget::close);
+    connect(grid, &LoggerGrid::loggerClicked, this, &MainWindow::onLoggerClicked);
+    connect(grid, &LoggerGrid::selectionChanged, link, &Connection::selectionMoved);
+    for (ReplyList *list : {m_traceList, m_operationList}) {
+        connect(replies, &ReplyPath::linesArrived, list, &ReplyList::appendLines);
+        connect(replies, &ReplyPath::remainderArrived, list, &ReplyList::appendRemainder);
+        connect(replies, &ReplyPath::arrivalEnded, list, &ReplyList::showArrived);
+        connect(m_replyStatus, &ReplyStatusBox::displaySwitched, list, &ReplyList::setShowing);
+    }
+    connect(replies, &ReplyPath::logCaptionChanged, m_replyStatus, &ReplyStatusBox::setLogCaption);
+}
+
+void MainWindow::choose(catalogue::Command command) {
+    using C = catalogue::Command;
+    if (command == C::Connect) {
+        const int row = m_grid->selectedRow();
+        m_console.connectTo(
+            {row, m_grid->cell(row, 1), m_grid->cell(row, 2), m_traceList->count() > 0});
+        return;
+    }
+    if (command == C::Exit) {
+        close();
+        return;
+    }
+    if (!m_console.perform(command) || m_forms->openForm(command)) {
+        return;
+    }
+    // What only the window can do.
+    switch (command) {
+    case C::ClearTrace:
+        m_traceList->clear();
+        break;
+    case C::ClearOperation:
+        m_operationList->clear();
+        break;
+    case C::About:
+        showAbout();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::startUp() {
+    const Console::LoggerListRead read = m_console.loadLoggers();
+    m_grid->load(read.list);
+    m_grid->setEmptyHint(read.emptyGridHint);
+    m_replyStatus->switchDisplayOn();
+}
+
+void MainWindow::onLoggerClicked(int row, int column) {
+    if (!m_console.pickLogger()) {
+        return;
+    }
+    if (column == 0) {
+        m_grid->select(row);
+    } else {
+        openAddressDialog(row);
+    }
+}
+
+void MainWindow::openAddressDialog(int row) {
+    showSingle(m_addressDialog, [this, row] {
+        auto *dialog = new IpPortDialog(m_grid->cell(row, 1), m_grid->cell(row, 2), this);
+        // OK writes back to the row the texts came from: a click elsewhere meanwhile
+        // must never hand one logger's address to another.
+        connect(dialog, &IpPortDialog::submitted, this,
+                [this, row](const QString &ip, const QString &port) {
+                    m_grid->setCell(row, 1, ip);
+                    m_grid->setCell(row, 2, port);
+                });
+        return dialog;
+    });
+}
+
+void MainWindow::showAbout() {
+    showSingle(m_about, [this] {
+        auto *about = new AboutBox(this);
+        // Centred on the console, like its dialogs.
+        about->move(mapToGlobal(rect().center()) - about->rect().center());
+        return about;
+    });
+}
+
+void MainWindow::closeEvent(QCloseEvent *event) {
+    // The window goes once the close-down has said goodbye and paused; until then the
+    // close is held, and a second one changes nothing.
+    if (m_console.connection().isClosedDown()) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    m_console.closeDown();
+}
