@@ -15,7 +15,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <cstdio>
+#if defined(Q_OS_UNIX)
 #include <unistd.h>
+#endif
 
 namespace tavctl {
 namespace {
@@ -27,21 +29,34 @@ void write(std::FILE *stream, const QByteArray &bytes) {
     std::fflush(stream);
 }
 
+bool standardErrorIsTerminal() {
+#if defined(Q_OS_UNIX)
+    return ::isatty(STDERR_FILENO) == 1;
+#else
+    return false;
+#endif
+}
+
 int refuse(const QString &why) {
     write(stderr, (texts::refusal(why) + QLatin1Char('\n')).toUtf8());
     return kRefused;
 }
 
 QString helpText(const QCommandLineParser &parser) {
-    QString out = parser.helpText() + QStringLiteral("\nCommands:\n");
+    // Named as it is installed, wherever it was started from.
+    QString out = parser.helpText();
+    out.replace(0, out.indexOf(u'\n'),
+                QStringLiteral("Usage: tavctl [options] COMMAND [ARGUMENT...]"));
+    out += QStringLiteral("\nCommands:\n");
     for (const CommandHelp &command : commandHelp()) {
-        const QString name = QString::fromLatin1(command.name) +
-                             (command.arguments[0] ? QLatin1Char(' ') : QChar()) +
-                             QString::fromLatin1(command.arguments);
-        out += QStringLiteral("  ") + name.leftJustified(26) + QString::fromUtf8(command.summary) +
-               QLatin1Char('\n');
+        QString name = QString::fromLatin1(command.name);
+        if (command.arguments[0] != '\0') {
+            name += QLatin1Char(' ') + QString::fromLatin1(command.arguments);
+        }
+        out += QStringLiteral("  ") + name.leftJustified(18) + QLatin1Char(' ') +
+               QString::fromUtf8(command.summary) + QLatin1Char('\n');
     }
-    return out.remove(QChar());
+    return out;
 }
 
 // The folder where files are written for each logger: made when missing, and writable.
@@ -59,7 +74,7 @@ public:
           m_fileNames(std::move(fileNames)),
           m_pool(std::move(loggers), plan, settings, jobs, m_clock, std::move(transcripts)),
           m_ready(static_cast<std::size_t>(m_pool.total()), false),
-          m_progress(::isatty(STDERR_FILENO) == 1) {
+          m_progress(standardErrorIsTerminal()) {
         connect(&m_pool, &SessionPool::resultReady, this, &Run::onResult);
         connect(&m_pool, &SessionPool::finished, this, &Run::onFinished);
         connect(&m_stopSignals, &StopSignals::stopRequested, this, [this](int signalNumber) {
@@ -90,9 +105,14 @@ private:
         m_ready[static_cast<std::size_t>(index)] = true;
         clearProgress();
         while (m_printed < m_pool.total() && m_ready[static_cast<std::size_t>(m_printed)]) {
-            const LoggerResult &next = m_pool.result(m_printed++);
+            LoggerResult &next = m_pool.result(m_printed++);
             m_allOk = m_allOk && next.ok;
             write(stdout, m_json ? jsonLine(next, m_plan.listParameters) : terminalBlock(next));
+            // Printed: its text is no longer needed while the others run.
+            next.greeting = {};
+            next.reply = {};
+            next.goodbye = {};
+            next.parameters = {};
         }
         showProgress();
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commands/parameterlisting.h"
+#include "console/connection.h"
 #include "replies/replyframer.h"
 #include "tavctl/plan.h"
 #include "tavctl/result.h"
@@ -37,9 +38,11 @@ class Session final : public QObject, private ReplyLineSink {
     Q_DISABLE_COPY_MOVE(Session)
 
 public:
-    // The console's half-second pause, and how much reply text one session keeps.
-    static constexpr qint64 kPauseMs = 500;
-    static constexpr qint64 kMaxKeptBytes = 16 * 1024 * 1024;
+    // The console's half-second pause.
+    static constexpr qint64 kPauseMs = Connection::kPauseTenths * 100;
+    // Reply text one session keeps: far above any real reply, and 64 sessions of a logger
+    // that never stops talking still fit in memory.
+    static constexpr qint64 kMaxKeptBytes = 4 * 1024 * 1024;
 
     Session(LoggerEntry logger, const Plan &plan, const SessionSettings &settings,
             const SessionClock &clock, std::unique_ptr<Transcript> transcript,
