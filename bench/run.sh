@@ -109,3 +109,6 @@ for ((i = 1; i <= flood_runs; ++i)); do
     worst="$(awk -v a="$worst" -v b="$gap" 'BEGIN { print ((b > a) ? b : a) }')"
 done
 awk -v w="$worst" 'BEGIN { printf "  worst gap %.1f ms (goal < 100 ms: %s)\n", w, (w < 100 ? "met" : "MISSED") }'
+
+echo
+BUILD_DIR="${BUILD_DIR:-build-rel}" JOBS="$jobs" "$root/bench/tavctl.sh"

@@ -68,7 +68,7 @@ LoggerSession::LoggerSession(QTcpSocket *socket, LoggerModel &model, const SimOp
 
     log("connected from " + m_socket->peerAddress().toString().toLatin1() + ':' +
         QByteArray::number(m_socket->peerPort()));
-    if (m_options.traceIntervalSeconds > 0) {
+    if (m_options.traceIntervalSeconds > 0 && !m_options.mute) {
         const long ms = std::lround(m_options.traceIntervalSeconds * 1000);
         m_traceTimer.start(static_cast<int>(std::max(ms, 10L))); // never a busy loop
     }
@@ -132,8 +132,18 @@ void LoggerSession::handle(const Frame &frame) {
         return;
     }
 
+    if (m_options.mute) {
+        log("   (not answered: mute)");
+        return;
+    }
+
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    const Reply reply = m_model.answer(frame, now);
+    Reply reply = m_model.answer(frame, now);
+    if (m_frames == m_options.dropMidReply) {
+        // At least one byte goes out, and never the whole answer.
+        reply.text.truncate(std::max<qsizetype>(1, reply.text.size() / 2));
+        reply.after = Reply::After::Drop;
+    }
     log("-> " + summary(reply.text));
     enqueue(reply.text, m_options.delayMs, reply.after);
     if (reply.after != Reply::After::Stay) {
@@ -170,6 +180,11 @@ void LoggerSession::pump() {
         Outgoing &item = m_out.first();
         if (item.waitMs > 0) {
             m_outTimer.start(std::exchange(item.waitMs, 0));
+            return;
+        }
+        if (item.after == Reply::After::Drop) {
+            log("dropping the link in mid-reply");
+            abort();
             return;
         }
         if (item.after != Reply::After::Stay) {

@@ -8,6 +8,7 @@ struct Reply {
         Stay,    // keep the connection
         Close,   // close the connection shortly after the reply (goodbye)
         Restart, // close shortly after the reply and stay unreachable for a while
+        Drop,    // a fault, never the model's answer: the link breaks right after the bytes
     };
 
     QByteArray text; // lines ended by CR LF; operation text inside braces

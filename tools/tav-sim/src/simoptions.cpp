@@ -101,6 +101,10 @@ QString SimOptions::helpText() {
         "  --delay MS            pause before each reply.\n"
         "  --drop-after N        drop the link when the Nth frame of a connection\n"
         "                        arrives, without answering it.\n"
+        "  --drop-mid-reply N    answer the Nth frame of a connection with the first\n"
+        "                        half of its reply, then drop the link.\n"
+        "  --mute                take connections and frames but never answer, not even\n"
+        "                        the goodbye (02), and send no trace lines.\n"
         "  --flood N             right after the greeting (01), send N trace lines as fast\n"
         "                        as the link takes them (load test; made as it drains,\n"
         "                        so any N up to 10000000 takes little memory).\n"
@@ -135,11 +139,14 @@ ParsedOptions SimOptions::parse(const QStringList &arguments) {
         if (name == QLatin1String("-h") || name == QLatin1String("--help")) {
             return ParsedOptions{std::nullopt, {}, true};
         }
-        if (name == QLatin1String("--dead-port") || name == QLatin1String("--exit-with-parent")) {
+        if (name == QLatin1String("--dead-port") || name == QLatin1String("--exit-with-parent") ||
+            name == QLatin1String("--mute")) {
             if (cursor.hasInlineValue()) {
                 return fail(QStringLiteral("takes no value"));
             }
-            (name == QLatin1String("--dead-port") ? o.deadPort : o.exitWithParent) = true;
+            (name == QLatin1String("--dead-port") ? o.deadPort
+             : name == QLatin1String("--mute")    ? o.mute
+                                                  : o.exitWithParent) = true;
         } else if (name == QLatin1String("--port")) {
             const auto n = number(0, 65535);
             if (!n) {
@@ -188,12 +195,13 @@ ParsedOptions SimOptions::parse(const QStringList &arguments) {
                 qint64 least;
                 qint64 most;
             };
-            const std::array<IntOption, 6> intOptions = {{
+            const std::array<IntOption, 7> intOptions = {{
                 {"--idle-ms", &o.idlePauseMs, 1, 60000},
                 {"--chunk", &o.chunkSize, 1, 1 << 20},
                 {"--chunk-gap", &o.chunkGapMs, 0, 60000},
                 {"--delay", &o.delayMs, 0, 600000},
                 {"--drop-after", &o.dropAfter, 1, 1000000},
+                {"--drop-mid-reply", &o.dropMidReply, 1, 1000000},
                 {"--flood", &o.flood, 0, 10000000},
             }};
             const IntOption *match = nullptr;

@@ -24,6 +24,8 @@ struct SimOptions {
     int chunkGapMs = 5;                     // pause between the pieces of one reply
     int delayMs = 0;                        // pause before each reply
     int dropAfter = 0;                      // drop the link after this many frames (0 = never)
+    int dropMidReply = 0;                   // send half the answer to this frame, then drop
+    bool mute = false;                      // take connections and frames, answer nothing
     int flood = 0;                          // trace lines sent right after the greeting
     bool deadPort = false;                  // listen, but let no connection through
     qint64 parentPid = 0;                   // exit when this process is gone (0 = not watched)

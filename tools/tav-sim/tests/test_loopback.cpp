@@ -356,6 +356,37 @@ TEST_F(SimulatorLoopback, DropAfterEndsTheLinkWithoutAnsweringTheLastFrame) {
     EXPECT_EQ(exchange(client, "TAV@01", "\r\n"), kGreeting);
 }
 
+TEST_F(SimulatorLoopback, DropMidReplySendsHalfTheAnswerThenEndsTheLink) {
+    SimOptions o = quiet();
+    o.dropMidReply = 2;
+    start(o);
+    LoopbackClient client;
+    connect(client);
+    EXPECT_EQ(exchange(client, "TAV@01", "\r\n"), kGreeting);
+    client.clear();
+    client.send("TAV@07");
+    ASSERT_TRUE(client.waitClosed(2000));
+    EXPECT_EQ(client.received(), kVersion.first(kVersion.size() / 2));
+    EXPECT_TRUE(logged("[North] dropping the link in mid-reply"));
+}
+
+TEST_F(SimulatorLoopback, MuteTakesFramesAndAnswersNothing) {
+    SimOptions o = quiet();
+    o.mute = true;
+    o.traceIntervalSeconds = 0.01;
+    start(o);
+    LoopbackClient client;
+    connect(client);
+    client.send("TAV@01");
+    ASSERT_TRUE(waitUntil([&] { return logged("[North] <- TAV@01"); }));
+    client.send("TAV@02");
+    ASSERT_TRUE(waitUntil([&] { return logged("[North] <- TAV@02"); }));
+    EXPECT_TRUE(logged("[North]    (not answered: mute)"));
+    EXPECT_FALSE(logContains("] -> "));
+    EXPECT_TRUE(client.received().isEmpty());
+    EXPECT_FALSE(client.isClosed());
+}
+
 TEST_F(SimulatorLoopback, DelayHoldsEachReply) {
     SimOptions o = quiet();
     o.delayMs = 300;

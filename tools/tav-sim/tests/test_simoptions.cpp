@@ -58,6 +58,9 @@ TEST(SimOptions, EveryFaultAndLifetimeOption) {
                                    "--flood",
                                    "1000",
                                    "--dead-port",
+                                   "--drop-mid-reply",
+                                   "4",
+                                   "--mute",
                                    "--trace-interval",
                                    "0.5",
                                    "--restart-seconds=1",
@@ -76,6 +79,8 @@ TEST(SimOptions, EveryFaultAndLifetimeOption) {
     EXPECT_EQ(o.dropAfter, 3);
     EXPECT_EQ(o.flood, 1000);
     EXPECT_TRUE(o.deadPort);
+    EXPECT_EQ(o.dropMidReply, 4);
+    EXPECT_TRUE(o.mute);
     EXPECT_EQ(o.traceIntervalSeconds, 0.5);
     EXPECT_EQ(o.restartSeconds, 1.0);
     EXPECT_EQ(o.idlePauseMs, 80);
@@ -99,6 +104,8 @@ TEST(SimOptions, RefusedCommandLines) {
         {{"--loggers", "2", "--base-port", "65535"}, "--base-port: the ports run past 65535"},
         {{"--loggers", "0"}, "--loggers: needs a whole number from 1 to 100"},
         {{"--dead-port=1"}, "--dead-port: takes no value"},
+        {{"--mute=1"}, "--mute: takes no value"},
+        {{"--drop-mid-reply", "0"}, "--drop-mid-reply: needs a whole number from 1 to 1000000"},
         {{"--name", "A", "--name", "B"}, "more names than loggers"},
         {{"--name", " "}, "--name: needs a name"},
         {{"--trace-interval", "-1"}, "--trace-interval: needs seconds from 0 to 86400"},
@@ -125,11 +132,26 @@ TEST(SimOptions, HelpExplainsEveryOption) {
         EXPECT_FALSE(parsed.options.has_value());
     }
     const QString help = SimOptions::helpText();
-    for (const char *option :
-         {"--port N", "--loggers N", "--base-port P", "--name NAME", "--idle-ms MS",
-          "--trace-interval S", "--restart-seconds S", "--chunk N", "--random-chunks SEED",
-          "--chunk-gap MS", "--delay MS", "--drop-after N", "--flood N", "--dead-port",
-          "--parent-pid PID", "--exit-with-parent", "--help", "SIGTERM"}) {
+    for (const char *option : {"--port N",
+                               "--loggers N",
+                               "--base-port P",
+                               "--name NAME",
+                               "--idle-ms MS",
+                               "--trace-interval S",
+                               "--restart-seconds S",
+                               "--chunk N",
+                               "--random-chunks SEED",
+                               "--chunk-gap MS",
+                               "--delay MS",
+                               "--drop-after N",
+                               "--drop-mid-reply N",
+                               "--mute",
+                               "--flood N",
+                               "--dead-port",
+                               "--parent-pid PID",
+                               "--exit-with-parent",
+                               "--help",
+                               "SIGTERM"}) {
         EXPECT_TRUE(help.contains(QLatin1String(option))) << option;
     }
 }
