@@ -6,9 +6,9 @@
 //
 // Input layout (FuzzedDataProvider): texts from the front, each ended by a
 // backslash and one other byte; choices and numbers from the back.
+#include "base/text8.h"
 #include "commands/argumentchecks.h"
 #include "commands/frames.h"
-#include "base/text8.h"
 
 #include "fuzzcheck.h"
 

@@ -50,10 +50,10 @@ void CommandController::openParameters() {
 void CommandController::openFtpSettings() {
     showSingle(m_ftp, [this] {
         const FtpAccount &account = m_console.ftpAccount();
-        auto *dialog = new FtpDialog(decodeListText(account.user, account.encoding),
-                                     decodeListText(account.password, account.encoding),
-                                     decodeListText(account.server, account.encoding),
-                                     m_dialogParent);
+        auto *dialog =
+            new FtpDialog(decodeListText(account.user, account.encoding),
+                          decodeListText(account.password, account.encoding),
+                          decodeListText(account.server, account.encoding), m_dialogParent);
         connect(dialog, &FtpDialog::submitted, this,
                 [this, dialog](const QString &user, const QString &pass, const QString &server) {
                     if (m_console.sendFtpAccount(user, pass, server)) {

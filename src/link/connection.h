@@ -1,9 +1,9 @@
 #pragma once
 
-#include "commands/catalogue.h"
 #include "base/clock.h"
-#include "link/stepscheduler.h"
 #include "base/texts.h"
+#include "commands/catalogue.h"
+#include "link/stepscheduler.h"
 
 #include <QByteArray>
 #include <QObject>

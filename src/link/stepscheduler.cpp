@@ -3,8 +3,8 @@
 #include "base/prompter.h"
 
 StepScheduler::StepScheduler(const Clock &clock, const Prompter &prompter, QObject *parent)
-    : QObject(parent), m_clock(clock), m_prompter(prompter),
-      m_next(clock, [this] { run(); }, this) {}
+    : QObject(parent), m_clock(clock), m_prompter(prompter), m_next(
+                                                                 clock, [this] { run(); }, this) {}
 
 void StepScheduler::pause(int count, std::function<void()> then) {
     push(Step{{}, std::move(then), m_clock.tenths(), count, true});

@@ -1,11 +1,11 @@
 #include "tavctl/plan.h"
 
+#include "base/text8.h"
+#include "base/texts.h"
 #include "commands/argumentchecks.h"
 #include "commands/catalogue.h"
 #include "commands/frames.h"
 #include "commands/utctime.h"
-#include "base/text8.h"
-#include "base/texts.h"
 #include "tavctl/texts.h"
 
 #include <array>

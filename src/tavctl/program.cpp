@@ -1,7 +1,7 @@
 #include "tavctl/program.h"
 
-#include "link/connection.h"
 #include "base/stopsignals.h"
+#include "link/connection.h"
 #include "tavctl/fleet.h"
 #include "tavctl/paramsfile.h"
 #include "tavctl/plan.h"

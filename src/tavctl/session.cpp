@@ -1,8 +1,8 @@
 #include "tavctl/session.h"
 
+#include "base/texts.h"
 #include "commands/frames.h"
 #include "commands/utctime.h"
-#include "base/texts.h"
 #include "tavctl/sessionclock.h"
 #include "tavctl/texts.h"
 #include "tavctl/transcript.h"

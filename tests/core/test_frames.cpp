@@ -1,6 +1,6 @@
+#include "base/clock.h"
 #include "commands/frames.h"
 #include "commands/utctime.h"
-#include "base/clock.h"
 
 #include <QTimeZone>
 #include <gtest/gtest.h>

@@ -9,7 +9,8 @@ class StepSchedulerTest : public ::testing::Test {
 protected:
     // Notes what ends, and when.
     std::function<void()> note(const QString &what) {
-        return [this, what] { ended << QStringLiteral("%1@%2").arg(what).arg(clock.tenths() - 1000); };
+        return
+            [this, what] { ended << QStringLiteral("%1@%2").arg(what).arg(clock.tenths() - 1000); };
     }
 
     FakeClock clock; // at 1000

@@ -18,7 +18,6 @@ LinuxCommandDialog::LinuxCommandDialog(QWidget *parent) : QDialog(parent) {
     tabOrder({m_command, ok, cancel});
 
     // The owner closes the form once it has acted on it, so a refused text can be corrected.
-    connect(ok, &QPushButton::clicked, this,
-            [this] { Q_EMIT submitted(m_command->text()); });
+    connect(ok, &QPushButton::clicked, this, [this] { Q_EMIT submitted(m_command->text()); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::close);
 }
