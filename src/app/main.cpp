@@ -7,6 +7,8 @@
 #include "console/console.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <cstdio>
 #include <cstdlib>
 
@@ -44,6 +46,13 @@ void onQtMessage(QtMsgType type, const QMessageLogContext &context, const QStrin
     }
 }
 
+// The example list installed beside the program, if it is there.
+QString exampleList() {
+    const QString path = QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                         QStringLiteral("/" MIRVANE_EXAMPLE_LIST));
+    return QFileInfo::exists(path) ? path : QString();
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -65,7 +74,7 @@ int main(int argc, char **argv) {
     MainWindow window(console, prompter);
     prompter.setParent(&window);
     const StopSignals &stopSignals = closeOnStopSignals(window);
-    window.startUp();
+    window.startUp(exampleList());
     if (stopSignals.received()) {
         return 0; // stopped during start-up, before there was anything to close down
     }

@@ -2,6 +2,8 @@
 
 #include "about/ui/aboutbox.h"
 #include "app/commandcontroller.h"
+#include "app/consolelayout.h"
+#include "app/menukeys.h"
 #include "app/menutree.h"
 #include "base/texts.h"
 #include "base/ui/singlewindow.h"
@@ -15,11 +17,61 @@
 
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QScreen>
+#include <QStyle>
+#include <algorithm>
+#include <functional>
 
 // Resources of a static library are not registered by themselves.
 static void initResources() {
     Q_INIT_RESOURCE(mirvane);
 }
+
+namespace {
+
+// The window's central area: asks for the reference size (or what a larger font needs) and
+// places the parts again whenever its size changes.
+class ConsoleArea final : public QWidget {
+public:
+    using Place = std::function<ConsoleLayout::Needs()>;
+    ConsoleArea(Place needs, std::function<void(const ConsoleLayout &)> apply)
+        : m_needs(std::move(needs)), m_apply(std::move(apply)) {}
+    QSize sizeHint() const override { return ConsoleLayout::preferredArea(m_needs()); }
+    QSize minimumSizeHint() const override { return ConsoleLayout::minimumArea(m_needs()); }
+    void relayout() {
+        setMinimumSize(minimumSizeHint());
+        m_apply(ConsoleLayout::place(size(), m_needs()));
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override {
+        QWidget::resizeEvent(event);
+        relayout();
+    }
+    void changeEvent(QEvent *event) override {
+        QWidget::changeEvent(event);
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+            updateGeometry();
+            relayout();
+        }
+    }
+
+private:
+    Place m_needs;
+    std::function<void(const ConsoleLayout &)> m_apply;
+};
+
+// How tall a box must be for its controls, placed at the reference spots and grown with the
+// font: the reference, or the lowest control and the same eight-pixel margin below it.
+int neededHeight(const QWidget &box, int reference) {
+    int bottom = 0;
+    for (const QWidget *control : box.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        bottom = std::max(bottom, control->geometry().bottom());
+    }
+    return std::max(reference, bottom + 1 + 8);
+}
+
+} // namespace
 
 MainWindow::MainWindow(Console &console, Prompter &prompter, QWidget *parent)
     : QMainWindow(parent), m_console(console), m_forms(new CommandController(console, this)),
@@ -32,25 +84,57 @@ MainWindow::MainWindow(Console &console, Prompter &prompter, QWidget *parent)
     setWindowIcon(QIcon(QStringLiteral(":/mirvane.png")));
     layOut();
     wire();
-    new ReplyListMenu(*m_traceList, texts::kSaveTraceList, prompter);
-    new ReplyListMenu(*m_operationList, texts::kSaveOperationList, prompter);
+    new ReplyListMenu(*m_traceList, texts::kSaveTraceList, QStringLiteral("trace.txt"), prompter);
+    new ReplyListMenu(*m_operationList, texts::kSaveOperationList, QStringLiteral("operation.txt"),
+                      prompter);
     buildMenus(*menuBar(), [this](catalogue::Command command) { choose(command); });
+    new MenuKeys(*menuBar());
 }
 
 MainWindow::~MainWindow() = default;
 
 void MainWindow::layOut() {
-    auto *central = new QWidget(this);
-    central->setFixedSize(850, 633);
-    setCentralWidget(central);
-    const std::pair<QWidget *, QRect> places[] = {
-        {m_statusStrip, {0, 0, 545, 49}}, {m_replyStatus, {552, 0, 297, 65}},
-        {m_traceList, {0, 48, 545, 436}}, {m_operationList, {0, 488, 545, 148}},
-        {m_grid, {552, 72, 297, 553}},
-    };
-    for (const auto &[widget, place] : places) {
-        widget->setParent(central);
-        widget->setGeometry(place);
+    auto *area = new ConsoleArea(
+        [this] {
+            return ConsoleLayout::Needs{m_grid->neededWidth(), neededHeight(*m_statusStrip, 49),
+                                        neededHeight(*m_replyStatus, 65)};
+        },
+        [this](const ConsoleLayout &layout) {
+            m_statusStrip->setGeometry(layout.strip);
+            m_replyStatus->setGeometry(layout.status);
+            m_traceList->setGeometry(layout.trace);
+            m_operationList->setGeometry(layout.operation);
+            m_grid->setGeometry(layout.grid);
+        });
+    for (QWidget *part :
+         {static_cast<QWidget *>(m_statusStrip), static_cast<QWidget *>(m_replyStatus),
+          static_cast<QWidget *>(m_traceList), static_cast<QWidget *>(m_operationList),
+          static_cast<QWidget *>(m_grid)}) {
+        part->setParent(area);
+    }
+    setCentralWidget(area);
+    area->relayout();
+    // Tab follows what the operator sees: the loggers, the display switch, then the lists.
+    setTabOrder(m_grid, m_replyStatus);
+    setTabOrder(m_replyStatus, m_traceList);
+    setTabOrder(m_traceList, m_operationList);
+}
+
+void MainWindow::fitToScreen() {
+    // The reference size, or less where the screen is smaller: a window taller than the
+    // screen hides the operation list and the grid's last rows.
+    const QScreen *screen = this->screen();
+    if (!screen) {
+        return;
+    }
+    const QRect available = screen->availableGeometry();
+    // The window manager's title bar is not known before the window is shown.
+    const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    const QSize wanted = sizeHint();
+    const QSize fitting = wanted.boundedTo(available.size() - QSize(0, titleBar));
+    resize(fitting);
+    if (fitting != wanted) {
+        move(available.topLeft());
     }
 }
 
@@ -116,11 +200,12 @@ void MainWindow::choose(catalogue::Command command) {
     }
 }
 
-void MainWindow::startUp() {
-    const Console::LoggerListRead read = m_console.loadLoggers();
+void MainWindow::startUp(const QString &exampleList) {
+    const Console::LoggerListRead read = m_console.loadLoggers(exampleList);
     m_grid->load(read.list);
     m_grid->setEmptyHint(read.emptyGridHint);
     m_replyStatus->switchDisplayOn();
+    fitToScreen();
 }
 
 void MainWindow::onLoggerClicked(int row, int column) {

@@ -26,14 +26,16 @@ public:
     MainWindow(Console &console, Prompter &prompter, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // Reads the list file and switches the display on. Call once, before show().
-    void startUp();
+    // Reads the list file and switches the display on. Call once, before show(). exampleList:
+    // where the empty grid tells the operator an example list can be found.
+    void startUp(const QString &exampleList = {});
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void layOut();
+    void fitToScreen();
     void wire();
     void choose(catalogue::Command command);
     void onLoggerClicked(int row, int column);

@@ -1,5 +1,6 @@
 #include "app/messageboxprompter.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 namespace {
@@ -22,14 +23,29 @@ QMessageBox::Icon toQt(Prompter::Icon icon) {
 
 } // namespace
 
+QWidget *MessageBoxPrompter::owner() const {
+    // The window the operator is in: a box that belonged to the main window would open behind
+    // an always-on-top form that raised it, and the console would seem frozen.
+    QWidget *active = QApplication::activeWindow();
+    return active && active->isVisible() ? active : m_parent;
+}
+
+int MessageBoxPrompter::run(QMessageBox &box) {
+    if (const QWidget *over = box.parentWidget();
+        over && over->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    }
+    return box.exec();
+}
+
 void MessageBoxPrompter::showInformation(const QString &text, Icon icon, const QString &title) {
-    QMessageBox box(toQt(icon), title, text, QMessageBox::Ok, m_parent);
-    box.exec();
+    QMessageBox box(toQt(icon), title, text, QMessageBox::Ok, owner());
+    run(box);
 }
 
 bool MessageBoxPrompter::showQuestion(const QString &text, const QString &title) {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
-                    m_parent);
+                    owner());
     box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return run(box) == QMessageBox::Yes;
 }

@@ -178,10 +178,31 @@ inline QString listMissing(const QString &folder) {
 inline QString listUnreadable(const QString &file, const QString &reason) {
     return QStringLiteral("mirvane: cannot read %1: %2").arg(file, reason);
 }
-inline QString emptyGridHint(const QString &folder) {
-    return QStringLiteral("No loggers.txt in %1.\n\nStart Mirvane from the folder that holds "
-                          "the list of loggers.")
-        .arg(folder);
+inline QString emptyGridHint(const QString &folder, const QString &example) {
+    const QString hint = QStringLiteral("No loggers.txt in %1.\n\nStart Mirvane from the folder "
+                                        "that holds the list of loggers.")
+                             .arg(folder);
+    return example.isEmpty() ? hint : hint + QStringLiteral(" An example list: %1").arg(example);
+}
+// A line of the list that was read but is probably not what its writer meant.
+inline QString doubtfulLine(const QString &file, int line, const QString &what) {
+    return QStringLiteral("mirvane: %1:%2: %3").arg(file).arg(line).arg(what);
+}
+inline const QString kBeyondTheGrid =
+    QStringLiteral("not read: the grid holds 39 loggers, all of them above this line");
+inline QString unknownKeyword(const QString &keyword, bool continuesTheEntry) {
+    return QStringLiteral("\"%1\" is neither LOGGER nor FTPSERVER; %2")
+        .arg(keyword, continuesTheEntry ? QStringLiteral("the line goes on with the entry above it")
+                                        : QStringLiteral("the line is ignored"));
+}
+inline const QString kEmptyHost = QStringLiteral("a logger with no host");
+inline QString portNotANumber(const QString &port) {
+    return port.trimmed().isEmpty()
+               ? QStringLiteral("a logger with no port")
+               : QStringLiteral("the port \"%1\" is not a number from 1 to 65535").arg(port);
+}
+inline QString moreDoubtfulLines(const QString &file, int count) {
+    return QStringLiteral("mirvane: %1: %2 more doubtful line(s)").arg(file).arg(count);
 }
 inline QString noLoggersHint(const QString &file) {
     return QStringLiteral("No loggers in %1.").arg(file);

@@ -6,6 +6,7 @@
 #include "base/texts.h"
 #include "commands/frames.h"
 #include "commands/utctime.h"
+#include "loggers/listencoding.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -31,7 +32,7 @@ Console::Console(Prompter &prompter, const Clock &clock, const QString &workDir,
     m_link.setObjectName(QStringLiteral("Winsock1"));
 }
 
-Console::LoggerListRead Console::loadLoggers() {
+Console::LoggerListRead Console::loadLoggers(const QString &exampleList) {
     // The operator is told where the list was read from, or looked for: on standard error
     // always, and inside the grid while it is empty.
     const QString given = pathIn(m_workDir, QStringLiteral("loggers.txt"));
@@ -40,7 +41,7 @@ Console::LoggerListRead Console::loadLoggers() {
     const FileRead read = readWholeFile(path);
     LoggerListRead result;
     if (read.status != FileRead::Status::Ok) {
-        result.emptyGridHint = texts::emptyGridHint(folder);
+        result.emptyGridHint = texts::emptyGridHint(folder, exampleList);
         if (read.status == FileRead::Status::Missing) {
             tellOnStandardError(texts::listMissing(folder));
             return result; // no list is no error
@@ -57,8 +58,36 @@ Console::LoggerListRead Console::loadLoggers() {
                                [](const QByteArray &cell) { return !cell.isEmpty(); });
         });
     tellOnStandardError(texts::listRead(path, static_cast<int>(loggers)));
+    tellDoubts(path, result.list);
     result.emptyGridHint = texts::noLoggersHint(path);
     return result;
+}
+
+void Console::tellDoubts(const QString &path, const LoggerList &list) {
+    using Kind = LoggerList::Doubt::Kind;
+    for (const LoggerList::Doubt &doubt : list.doubts) {
+        const QString text = decodeListText(doubt.text, list.encoding);
+        QString what;
+        switch (doubt.kind) {
+        case Kind::BeyondTheGrid:
+            what = texts::kBeyondTheGrid;
+            break;
+        case Kind::UnknownKeyword:
+            what = texts::unknownKeyword(text, doubt.effect ==
+                                                   LoggerList::Doubt::Effect::ContinuesTheEntry);
+            break;
+        case Kind::EmptyHost:
+            what = texts::kEmptyHost;
+            break;
+        case Kind::PortNotANumber:
+            what = texts::portNotANumber(text);
+            break;
+        }
+        tellOnStandardError(texts::doubtfulLine(path, doubt.line, what));
+    }
+    if (list.unlistedDoubts > 0) {
+        tellOnStandardError(texts::moreDoubtfulLines(path, list.unlistedDoubts));
+    }
 }
 
 bool Console::begin(catalogue::Command command) {

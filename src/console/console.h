@@ -38,13 +38,14 @@ public:
     const Clock &clock() const { return m_clock; }
 
     // Reads loggers.txt once, at start-up. Where it was read from, or looked for, goes to
-    // standard error; a list that exists but cannot be read is also told in a box. The
-    // rows are empty then, and emptyGridHint says why.
+    // standard error, with the lines that are probably not what their writer meant; a list
+    // that exists but cannot be read is also told in a box. The rows are empty then, and
+    // emptyGridHint says why and names exampleList, where an example list can be found.
     struct LoggerListRead {
         LoggerList list;
         QString emptyGridHint;
     };
-    LoggerListRead loadLoggers();
+    LoggerListRead loadLoggers(const QString &exampleList = {});
     const FtpAccount &ftpAccount() const { return m_ftp; }
 
     // Carries out what needs no widget: true when the command went ahead (its question, if it
@@ -69,6 +70,8 @@ public:
     bool sendHistoric(const argumentchecks::HistoricBoxes &boxes);
 
 private:
+    // Tells on standard error the list's lines that were read but are probably not meant.
+    static void tellDoubts(const QString &path, const LoggerList &list);
     // Asks the command's question and applies its listing effect: false when answered No.
     bool begin(catalogue::Command command);
     void syncWithPc();

@@ -1,5 +1,6 @@
 #include "loggers/loggerlist.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -30,6 +31,7 @@ public:
                 }
                 lineStart = fieldStart = i + 1;
                 if (!endLine()) {
+                    noteLinesBeyondTheGrid(text.sliced(lineStart));
                     return std::move(m_list);
                 }
             } else if (isSeparator(c)) {
@@ -49,16 +51,25 @@ public:
 
 private:
     void closeField(QByteArrayView field) {
+        m_lineHasText = m_lineHasText || !isBlank(field);
         if (m_fieldNumber > 0 && field.size() > LoggerList::kMaxFieldBytes) {
             field = field.first(keptBytes(field));
         }
         if (m_fieldNumber == 0) {
             // Checked in this order: a field holding both words is a logger.
-            if (field.contains("FTPSERVER")) {
+            const bool ftp = field.contains("FTPSERVER");
+            const bool logger = field.contains("LOGGER");
+            if (ftp) {
                 m_kind = EntryKind::FtpServer;
             }
-            if (field.contains("LOGGER")) {
+            if (logger) {
                 m_kind = EntryKind::Logger;
+            }
+            m_unknownKeyword = !ftp && !logger && !isBlank(field);
+            if (m_unknownKeyword) {
+                doubt(LoggerList::Doubt::Kind::UnknownKeyword, field,
+                      m_kind == EntryKind::None ? LoggerList::Doubt::Effect::Ignored
+                                                : LoggerList::Doubt::Effect::ContinuesTheEntry);
             }
         } else if (m_fieldNumber <= 3) {
             // Fields past the third have nowhere to go and are ignored.
@@ -97,17 +108,80 @@ private:
     // Returns false once the grid is full: nothing after that line is read.
     bool endLine() {
         if (m_kind == EntryKind::Logger) {
-            targetRow(); // a logger line occupies its row even when it fills no cell
+            // A logger line occupies its row even when it fills no cell.
+            const std::array<QByteArray, 3> &row = targetRow();
+            if (m_lineHasText && !m_unknownKeyword) {
+                checkAddress(row);
+            }
             ++m_targetRow;
         }
         m_fieldNumber = 0;
+        m_unknownKeyword = false;
+        m_lineHasText = false;
+        ++m_line;
         return m_targetRow <= LoggerList::kMaxRows;
+    }
+
+    // A logger row the operator cannot connect to: no host, or a port that is no number.
+    void checkAddress(const std::array<QByteArray, 3> &row) {
+        if (isBlank(row[1])) {
+            doubt(LoggerList::Doubt::Kind::EmptyHost, {});
+        }
+        if (!isPort(row[2])) {
+            doubt(LoggerList::Doubt::Kind::PortNotANumber, row[2]);
+        }
+    }
+
+    // The lines after the 39th logger are not read; those that hold anything are told.
+    void noteLinesBeyondTheGrid(QByteArrayView rest) {
+        while (!rest.isEmpty()) {
+            const qsizetype end = rest.indexOf('\n');
+            const QByteArrayView line = end < 0 ? rest : rest.first(end);
+            if (!isBlank(line)) {
+                doubt(LoggerList::Doubt::Kind::BeyondTheGrid, {});
+            }
+            ++m_line;
+            rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
+        }
+    }
+
+    void doubt(LoggerList::Doubt::Kind kind, QByteArrayView text,
+               LoggerList::Doubt::Effect effect = LoggerList::Doubt::Effect::None) {
+        if (static_cast<int>(m_list.doubts.size()) < LoggerList::kMaxDoubts) {
+            m_list.doubts.push_back({m_line, kind, effect, text.toByteArray()});
+        } else {
+            ++m_list.unlistedDoubts;
+        }
+    }
+
+    static bool isBlank(QByteArrayView text) {
+        return std::all_of(text.begin(), text.end(),
+                           [](char c) { return c == ' ' || c == '\t' || c == '\r'; });
+    }
+
+    // What Connect takes for a port: 1 to 65535 in decimal digits, blanks around allowed.
+    static bool isPort(QByteArrayView text) {
+        text = text.trimmed();
+        if (text.isEmpty() || text.size() > 5) {
+            return false;
+        }
+        int value = 0;
+        for (const char c : text) {
+            if (c < '0' || c > '9') {
+                return false;
+            }
+            value = value * 10 + (c - '0');
+        }
+        return value >= 1 && value <= 65535;
     }
 
     LoggerList m_list;
     EntryKind m_kind = EntryKind::None; // set by keyword lines only, kept across lines
     qsizetype m_fieldNumber = 0;
     std::size_t m_targetRow = 1;
+    int m_line = 1;
+    bool m_unknownKeyword = false; // the line's keyword field holds neither keyword
+    bool m_lineHasText = false;    // a field of the line holds more than blanks
 };
 
 } // namespace

@@ -34,6 +34,26 @@ struct LoggerList {
     std::vector<std::array<QByteArray, 3>> rows;
     FtpAccount ftp; // empty when there is no FTPSERVER entry
     ListEncoding encoding = ListEncoding::Windows1252;
+
+    // A line that was read as the file says but is probably not what its writer meant;
+    // the grid is filled as ever, the operator is only told.
+    struct Doubt {
+        enum class Kind {
+            BeyondTheGrid,  // after the 39th logger: not read
+            UnknownKeyword, // text is the keyword field
+            EmptyHost,      // a logger with no host
+            PortNotANumber, // text is the port field
+        };
+        enum class Effect { None, Ignored, ContinuesTheEntry }; // of an unknown keyword
+        int line;                                               // from 1
+        Kind kind;
+        Effect effect;
+        QByteArray text;
+    };
+    // The first doubtful lines, in file order, and how many more there were.
+    static constexpr int kMaxDoubts = 20;
+    std::vector<Doubt> doubts;
+    int unlistedDoubts = 0;
 };
 
 LoggerList parseLoggerList(QByteArrayView text);

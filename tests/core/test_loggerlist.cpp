@@ -454,3 +454,55 @@ TEST(LoggerListEncoding, LimitNeverSplitsAUtf8Character) {
 }
 
 } // namespace
+
+// Lines read as the file says but probably not meant so: each told with its line number, the
+// grid filled as ever.
+TEST(LoggerListDoubts, EachDoubtfulLineIsToldWithItsNumber) {
+    using Kind = LoggerList::Doubt::Kind;
+    using Effect = LoggerList::Doubt::Effect;
+    QByteArray text = "# a list\r\n"                  // 1: before any keyword: ignored
+                      "FTPSERVER:u,p,s\r\n"           // 2
+                      "LOGGER:Weir,10.0.0.1,40x1\r\n" // 3: the port is no number
+                      "LOGGER:Pump,,4001\r\n"         // 4: no host
+                      "LOGER:Typo,10.0.0.3,4003\r\n"  // 5: continues the logger above
+                      "\r\n"                          // 6: a blank row, as ever
+                      "LOGGER:Short,10.0.0.4\r\n";    // 7: no port
+    for (int i = 8; i <= 43; ++i) {                   // rows 6..39, then two more
+        text +=
+            "LOGGER:L" + QByteArray::number(i) + ",10.0.1." + QByteArray::number(i) + ",4001\r\n";
+    }
+    text += "\r\nFTPSERVER:late,p,s\r\n"; // 44 blank; 45 not read
+    const LoggerList list = parseLoggerList(text);
+    EXPECT_EQ(list.rows.size(), 39u);
+    EXPECT_EQ(list.rows[2][0], "Typo"); // the grid is filled as it always was
+    EXPECT_EQ(list.ftp.user, "u");
+    struct Expected {
+        int line;
+        Kind kind;
+        Effect effect;
+        QByteArray text;
+    };
+    const std::vector<Expected> expected = {
+        {1, Kind::UnknownKeyword, Effect::Ignored, "# a list"},
+        {3, Kind::PortNotANumber, Effect::None, "40x1"},
+        {4, Kind::EmptyHost, Effect::None, ""},
+        {5, Kind::UnknownKeyword, Effect::ContinuesTheEntry, "LOGER"},
+        {7, Kind::PortNotANumber, Effect::None, ""},
+        {42, Kind::BeyondTheGrid, Effect::None, ""},
+        {43, Kind::BeyondTheGrid, Effect::None, ""},
+        {45, Kind::BeyondTheGrid, Effect::None, ""},
+    };
+    ASSERT_EQ(list.doubts.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(list.doubts[i].line, expected[i].line);
+        EXPECT_EQ(list.doubts[i].kind, expected[i].kind);
+        EXPECT_EQ(list.doubts[i].effect, expected[i].effect);
+        EXPECT_EQ(list.doubts[i].text, expected[i].text);
+    }
+
+    // A file of nothing but doubtful lines lists the first ones and counts the rest.
+    const LoggerList noisy = parseLoggerList(QByteArray("junk\n").repeated(1000));
+    EXPECT_EQ(noisy.doubts.size(), static_cast<std::size_t>(LoggerList::kMaxDoubts));
+    EXPECT_EQ(noisy.unlistedDoubts, 1000 - LoggerList::kMaxDoubts);
+}

@@ -4,8 +4,13 @@
 #include "support/fakes.h"
 #include "support/loopbackpeer.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using catalogue::Command;
 
@@ -327,4 +332,39 @@ TEST_F(ConsoleCoreTest, SyncWithPcSendsOneReadingOfTheUtcClockOrNothingOutsideIt
         prompter.texts(),
         QStringList{"The PC's clock is outside 2000 to 2255; the logger's clock was not set"});
     EXPECT_TRUE(console.link().isConnected());
+}
+
+TEST_F(ConsoleCoreTest, TheListsDoubtfulLinesAreToldOnStandardError) {
+    QByteArray text = "LOGGER:Weir,10.0.0.1,40x1\r\n";
+    for (int i = 2; i <= 41; ++i) {
+        text += "LOGGER:L" + QByteArray::number(i) + ",10.0.1.1,4001\r\n";
+    }
+    QFile list(dir.filePath("loggers.txt"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly) && list.write(text) == text.size());
+    list.close();
+    // Standard error into a file for the while.
+    QTemporaryFile said;
+    ASSERT_TRUE(said.open());
+    std::fflush(stderr);
+    const int saved = ::dup(2);
+    ::dup2(said.handle(), 2);
+    const Console::LoggerListRead read = console.loadLoggers();
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    EXPECT_EQ(read.list.rows.size(), 39u);
+    const QString path = QFileInfo(list).absoluteFilePath();
+    said.seek(0);
+    EXPECT_EQ(QString::fromLocal8Bit(said.readAll()).split('\n', Qt::SkipEmptyParts),
+              (QStringList{"mirvane: 39 logger(s) read from " + path,
+                           "mirvane: " + path +
+                               ":1: the port \"40x1\" is not a number from 1 "
+                               "to 65535",
+                           "mirvane: " + path +
+                               ":40: not read: the grid holds 39 loggers, all of them above "
+                               "this line",
+                           "mirvane: " + path +
+                               ":41: not read: the grid holds 39 loggers, all of them above "
+                               "this line"}));
+    EXPECT_TRUE(prompter.boxes.empty());
 }

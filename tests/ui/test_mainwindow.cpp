@@ -1,10 +1,13 @@
 #include "support/console.h"
 
 #include "app/closeonstop.h"
+#include "app/consolelayout.h"
+#include "app/messageboxprompter.h"
 #include "base/stopsignals.h"
 #include "link/link.h"
 #include "loggers/ui/loggergrid.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -15,8 +18,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QTcpServer>
+#include <QTest>
 #include <QTimer>
 #include <csignal>
 #include <sys/stat.h>
@@ -129,7 +134,10 @@ TEST_F(MainWindowTest, LabelsSpeakTheirTextAndListsAndGridHaveNames) {
     EXPECT_EQ(main->findChild<QLabel *>("Label1")->text(), "Log added:");
     // Labels and the switch speak their own text to screen readers; lists and grid get names.
     EXPECT_TRUE(statusStrip().countdown().accessibleName().isEmpty());
-    EXPECT_TRUE(replyStatus().logCaption().accessibleName().isEmpty());
+    // The log state is named with its caption and what it says, and follows it.
+    EXPECT_EQ(replyStatus().logCaption().accessibleName(), "Log added:");
+    replyStatus().setLogCaption(" 2048 bytes");
+    EXPECT_EQ(replyStatus().logCaption().accessibleName(), "Log added: 2048 bytes");
     EXPECT_TRUE(main->findChild<QCheckBox *>("Check_Display")->accessibleName().isEmpty());
     EXPECT_EQ(traceList().accessibleName(), "Trace list");
     EXPECT_EQ(operationList().accessibleName(), "Operation list");
@@ -313,4 +321,170 @@ TEST_F(MainWindowTest, AboutOpensCentredOnTheConsole) {
     const QWidget *about = main->findChild<QWidget *>("Acerca");
     const QPoint centre = main->mapToGlobal(main->rect().center());
     EXPECT_LE((about->geometry().center() - centre).manhattanLength(), 4);
+}
+
+// At the reference size the reference layout exactly; beyond it the lists and the grid take
+// the space, and below it they give it back, none smaller than usable, none overlapping.
+TEST(ConsoleLayoutTest, ReferenceExactlyThenTheListsAndTheGridTakeTheSpace) {
+    const ConsoleLayout::Needs reference;
+    const ConsoleLayout at = ConsoleLayout::place({850, 633}, reference);
+    EXPECT_EQ(at.strip, QRect(0, 0, 545, 49));
+    EXPECT_EQ(at.status, QRect(552, 0, 297, 65));
+    EXPECT_EQ(at.trace, QRect(0, 48, 545, 436));
+    EXPECT_EQ(at.operation, QRect(0, 488, 545, 148));
+    EXPECT_EQ(at.grid, QRect(552, 72, 297, 553));
+    EXPECT_EQ(ConsoleLayout::preferredArea(reference), QSize(850, 633));
+
+    struct Case {
+        QSize area;
+        ConsoleLayout::Needs needs;
+    };
+    const Case cases[] = {
+        {{1250, 933}, reference},     // larger
+        {{1024, 515}, reference},     // a netbook's screen less the menu bar and a title bar
+        {{960, 490}, reference},      // 1920 x 1080 at twice the scale
+        {{300, 200}, reference},      // smaller than usable: held at the minimum
+        {{1000, 700}, {340, 60, 80}}, // a larger font
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.area.width()) + "x" + std::to_string(c.area.height()));
+        const QSize area = c.area.expandedTo(ConsoleLayout::minimumArea(c.needs));
+        const ConsoleLayout l = ConsoleLayout::place(c.area, c.needs);
+        const QSize grown = area - ConsoleLayout::preferredArea(c.needs);
+        // The lists take three quarters of the width gained, and the whole of a loss.
+        EXPECT_EQ(l.trace.width(),
+                  545 + (grown.width() > 0 ? grown.width() - grown.width() / 4 : grown.width()));
+        EXPECT_EQ(l.operation.width(), l.trace.width());
+        EXPECT_GE(l.grid.width(), c.needs.gridWidth);
+        EXPECT_EQ(l.grid.right(), area.width() - 2);
+        EXPECT_GE(l.trace.height(), 100);
+        EXPECT_GE(l.operation.height(), 80);
+        EXPECT_GE(l.grid.height(), 120);
+        EXPECT_EQ(l.operation.bottom(), area.height() + 2); // as in the reference layout
+        EXPECT_EQ(l.grid.bottom(), area.height() - 9);
+        EXPECT_GE(l.strip.height(), c.needs.stripHeight);
+        EXPECT_GE(l.status.height(), c.needs.statusHeight);
+        const QRect parts[] = {l.strip, l.status, l.trace.adjusted(0, 1, 0, 0), l.operation,
+                               l.grid};
+        for (const QRect &a : parts) {
+            for (const QRect &b : parts) {
+                EXPECT_TRUE(&a == &b || !a.intersects(b));
+            }
+        }
+    }
+}
+
+// Without a desktop theme nothing opens the menus from the keyboard but the window itself: a
+// lone Alt reaches the menu bar (the style leads it, or the window opens the File menu), F10
+// opens the File menu.
+TEST_F(MainWindowTest, F10AndALoneAltReachTheMenuBarWithoutATheme) {
+    class NoAltNavigation final : public QProxyStyle {
+    public:
+        NoAltNavigation() : QProxyStyle(QStringLiteral("Fusion")) {}
+        int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                      QStyleHintReturn *data) const override {
+            return hint == SH_MenuBar_AltKeyNavigation
+                       ? 0
+                       : QProxyStyle::styleHint(hint, option, widget, data);
+        }
+    };
+    for (const bool styleLeads : {true, false}) {
+        SCOPED_TRACE(styleLeads);
+        if (styleLeads) {
+            QApplication::setStyle(QStringLiteral("Fusion"));
+        } else {
+            QApplication::setStyle(new NoAltNavigation);
+        }
+        main.reset();
+        start();
+        main->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+        QMenuBar *bar = main->menuBar();
+        auto *file = main->findChild<QMenu *>("menu");
+        ASSERT_NE(file, nullptr);
+        QTest::keyPress(&grid(), Qt::Key_Alt, Qt::AltModifier);
+        QTest::keyRelease(&grid(), Qt::Key_Alt);
+        EXPECT_EQ(bar->activeAction(), file->menuAction());
+        EXPECT_EQ(file->isVisible(), !styleLeads);
+        file->close();
+        bar->setActiveAction(nullptr);
+        ASSERT_TRUE(waitUntil([&] { return !file->isVisible() && !bar->activeAction(); }));
+        grid().setFocus();
+        QTest::keyClick(&grid(), Qt::Key_F10);
+        EXPECT_TRUE(waitUntil([&] { return file->isVisible(); }));
+        file->close();
+    }
+    QApplication::setStyle(QStringLiteral("Fusion"));
+}
+
+TEST_F(MainWindowTest, TabFollowsWhatTheOperatorSeesAndAnEmptyListShowsItsFocus) {
+    start();
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    grid().setFocus();
+    QStringList visited;
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(visited, (QStringList{"Check_Display", "List1", "List2"}));
+    // The empty operation list has the focus: it shows it.
+    QWidget *view = operationList().viewport();
+    const QImage focused = view->grab().toImage();
+    grid().setFocus();
+    EXPECT_NE(view->grab().toImage(), focused);
+}
+
+TEST_F(MainWindowTest, TheGridTellsScreenReadersWhichLoggerIsSelectedOrConnected) {
+    writeLoggers("LOGGER:A,127.0.0.1," + QByteArray::number(peer.port()) + "\r\nLOGGER:B,h,2\r\n");
+    start();
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(&grid());
+    ASSERT_NE(table, nullptr);
+    ASSERT_NE(table->tableInterface(), nullptr);
+    const auto said = [&](int row) {
+        QStringList cells;
+        for (int column = 0; column < 3; ++column) {
+            cells
+                << table->tableInterface()->cellAt(row - 1, column)->text(QAccessible::Description);
+        }
+        return cells;
+    };
+    const QStringList none{"", "", ""};
+    EXPECT_EQ(said(1), none);
+    clickCell(2, 0);
+    EXPECT_EQ(said(2), (QStringList{"selected", "selected", "selected"}));
+    connectRow(1);
+    EXPECT_EQ(said(1), (QStringList{"connected", "connected", "connected"}));
+    EXPECT_EQ(said(2), none);
+    trigger("Desconectar");
+    clock.advance(5);
+    EXPECT_EQ(said(1), (QStringList{"selected", "selected", "selected"}));
+    // The about box is announced as a dialog.
+    trigger("Acerca_de");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(main->findChild<QWidget *>("Acerca"))->role(),
+              QAccessible::Dialog);
+}
+
+// A box raised by an always-on-top form opens over that form, not behind it.
+TEST(MessageBoxPrompterTest, ABoxOpensOverTheFormThatRaisedIt) {
+    QWidget window;
+    window.show();
+    QDialog form(&window);
+    form.setWindowFlag(Qt::WindowStaysOnTopHint);
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    MessageBoxPrompter prompter(&window);
+    QWidget *owner = nullptr;
+    bool onTop = false;
+    QTimer::singleShot(0, &form, [&] {
+        QWidget *box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        owner = box->parentWidget();
+        onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        box->close();
+    });
+    prompter.inform(QStringLiteral("refused"));
+    EXPECT_EQ(owner, &form);
+    EXPECT_TRUE(onTop);
 }

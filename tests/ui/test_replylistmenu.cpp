@@ -41,8 +41,8 @@ protected:
         menu = attach(list);
     }
     ReplyListMenu *attach(QListWidget &to) {
-        return new ReplyListMenu(to, "Save trace list", prompter,
-                                 [this](QWidget *parent, const QString &title) {
+        return new ReplyListMenu(to, "Save trace list", "trace.txt", prompter,
+                                 [this](QWidget *parent, const QString &title, const QString &) {
                                      asked.emplace_back(parent, title);
                                      return answer;
                                  });
@@ -147,6 +147,8 @@ struct TypedSave {
     QString chosen;          // what the dialog handed back
     bool stayedOpen = false; // the name was refused and the dialog is still there
     bool askedToReplace = false;
+    QString proposed;          // the name the dialog offered first
+    bool heldTheSteps = false; // it counted as an open box
 };
 
 TypedSave typeIntoTheFileDialog(QWidget *parent, Prompter &prompter, const QString &name) {
@@ -161,7 +163,10 @@ TypedSave typeIntoTheFileDialog(QWidget *parent, Prompter &prompter, const QStri
             box->reject();
         } else if (!dialog) {
             if ((dialog = qobject_cast<QFileDialog *>(active))) {
-                dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(name);
+                auto *typed = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                save.proposed = typed->text();
+                save.heldTheSteps = prompter.boxOpen();
+                typed->setText(name);
                 QTimer::singleShot(0, dialog, [&] {
                     QMetaObject::invokeMethod(dialog, "accept");
                     accepted = true;
@@ -173,14 +178,15 @@ TypedSave typeIntoTheFileDialog(QWidget *parent, Prompter &prompter, const QStri
         }
     });
     driver.start(10);
-    save.chosen = ReplyListMenu::chooseWithDialog(parent, QStringLiteral("Save list"), prompter);
+    save.chosen =
+        ReplyListMenu::chooseWithDialog(parent, QStringLiteral("Save list"), "list.txt", prompter);
     return save;
 }
 
 // Only the path typed is written to: a name the dialog would split at a double quote, and a
 // target that is no regular file, are refused before its replace question and again after.
 TEST_F(ReplyListMenuTest, SaveAsWritesOnlyToTheRegularFileTyped) {
-    const QString fifo = dir.filePath("fifo");
+    const QString fifo = dir.filePath("fifo.txt");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QString quoted = QStringLiteral("Cannot save %1: a name with a double quote (\") would "
                                           "be read as several names; nothing was saved");
@@ -191,6 +197,7 @@ TEST_F(ReplyListMenuTest, SaveAsWritesOnlyToTheRegularFileTyped) {
         {dir.filePath("a 'q\"d.txt"), quoted.arg(dir.filePath("a 'q\"d.txt")), ""},
         {fifo, "Cannot save " + fifo + ": not a regular file", ""},
         {dir.filePath("plain.txt"), "", dir.filePath("plain.txt")},
+        {dir.filePath("notes"), "", dir.filePath("notes.txt")},
     };
     for (const auto &c : cases) {
         prompter.boxes.clear();
@@ -198,6 +205,8 @@ TEST_F(ReplyListMenuTest, SaveAsWritesOnlyToTheRegularFileTyped) {
         EXPECT_EQ(save.chosen, c.chosen) << c.typed.toStdString();
         EXPECT_EQ(save.stayedOpen, !c.message.isEmpty()) << c.typed.toStdString();
         EXPECT_FALSE(save.askedToReplace) << c.typed.toStdString();
+        EXPECT_EQ(save.proposed, "list.txt");
+        EXPECT_TRUE(save.heldTheSteps); // the connection's waits hold while it is open
         EXPECT_EQ(prompter.texts(), c.message.isEmpty() ? QStringList{} : QStringList{c.message});
     }
     // After the question, the FIFO is refused again and stays a FIFO.

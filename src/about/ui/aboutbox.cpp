@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QPixmap>
 
-AboutBox::AboutBox(QWidget *parent) : QWidget(parent, Qt::Window) {
+AboutBox::AboutBox(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Acerca"));
     setWindowTitle(texts::kAboutTitle);
     setAttribute(Qt::WA_DeleteOnClose);

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QWidget>
+#include <QDialog>
 
-// The about window: icon, maker and the program's name line; no logic.
-class AboutBox final : public QWidget {
+// The about window: icon, maker and the program's name line; no logic. A dialog, so screen
+// readers announce it as one and Escape closes it; never modal.
+class AboutBox final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AboutBox)
 

@@ -49,21 +49,7 @@ LoggerGrid::LoggerGrid(QWidget *parent) : QTableWidget(kRows, 3, parent) {
     setAccessibleName(QStringLiteral("Loggers"));
     setHorizontalHeaderLabels(
         {QStringLiteral("Logger ID"), QStringLiteral("IP"), QStringLiteral("Port")});
-    // 2000, 1400 and 700 twips at 15 twips a pixel. A larger font widens the port column
-    // to a five-digit port and its title, and the identifier column gives up that width
-    // (a cut identifier still shows whole in its tooltip).
-    const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) +
-                       style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) + 1;
-    const QFontMetrics header(horizontalHeader()->font());
-    const int port =
-        std::max({47, fontMetrics().horizontalAdvance(QStringLiteral("65535")) + margin,
-                  header.horizontalAdvance(QStringLiteral("Port")) + margin});
-    const int ip = std::max(93, header.horizontalAdvance(QStringLiteral("IP")) + margin);
-    const int identifier = std::max(133 - (port - 47) - (ip - 93),
-                                    header.horizontalAdvance(QStringLiteral("Logger ID")) + margin);
-    setColumnWidth(0, identifier);
-    setColumnWidth(1, ip);
-    setColumnWidth(2, port);
+    fitColumns();
     for (int row = 1; row <= kRows; ++row) {
         for (int column = 0; column < 3; ++column) {
             QTableWidget::setItem(row - 1, column, new QTableWidgetItem);
@@ -77,6 +63,34 @@ LoggerGrid::LoggerGrid(QWidget *parent) : QTableWidget(kRows, 3, parent) {
             [this](int row, int column) { Q_EMIT loggerClicked(row + 1, column); });
     connect(horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int column) { fitToolTips(column); });
+}
+
+void LoggerGrid::fitColumns() {
+    // 2000, 1400 and 700 twips at 15 twips a pixel. A larger font widens each column to its
+    // title, the port column to a five-digit port and the host column to a dotted address,
+    // and the grid asks for that much more room; the host column takes whatever width the
+    // grid has beyond it.
+    const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) +
+                       style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) + 1;
+    const QFontMetrics header(horizontalHeader()->font());
+    const int identifier =
+        std::max(kIdentifierWidth, header.horizontalAdvance(QStringLiteral("Logger ID")) + margin);
+    const int host =
+        std::max({kHostWidth, header.horizontalAdvance(QStringLiteral("IP")) + margin,
+                  fontMetrics().horizontalAdvance(QStringLiteral("127.0.0.1")) + margin});
+    const int port =
+        std::max({kPortWidth, fontMetrics().horizontalAdvance(QStringLiteral("65535")) + margin,
+                  header.horizontalAdvance(QStringLiteral("Port")) + margin});
+    m_neededWidth = kReferenceWidth + (identifier - kIdentifierWidth) + (host - kHostWidth) +
+                    (port - kPortWidth);
+    setColumnWidth(0, identifier);
+    setColumnWidth(1, host + std::max(0, width() - m_neededWidth));
+    setColumnWidth(2, port);
+}
+
+void LoggerGrid::resizeEvent(QResizeEvent *event) {
+    QTableWidget::resizeEvent(event);
+    fitColumns();
 }
 
 void LoggerGrid::load(const LoggerList &list) {
@@ -155,7 +169,15 @@ void LoggerGrid::paintMark(int row) {
     if (!it) {
         return;
     }
-    switch (mark(row)) {
+    // What the colour says, said in words to screen readers on every cell of the row.
+    const Mark state = mark(row);
+    const QVariant said = state == Mark::Connected  ? QStringLiteral("connected")
+                          : state == Mark::Selected ? QStringLiteral("selected")
+                                                    : QVariant();
+    for (int column = 0; column < columnCount(); ++column) {
+        item(row, column)->setData(Qt::AccessibleDescriptionRole, said);
+    }
+    switch (state) {
     case Mark::None:
         it->setBackground(palette().color(QPalette::Button));
         it->setData(Qt::ForegroundRole, QVariant()); // the palette's text colour again
@@ -283,6 +305,7 @@ void LoggerGrid::changeEvent(QEvent *event) {
     switch (event->type()) {
     case QEvent::FontChange:
     case QEvent::StyleChange:
+        fitColumns();
         for (int column = 0; column < columnCount(); ++column) {
             fitToolTips(column);
         }

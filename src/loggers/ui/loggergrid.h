@@ -16,6 +16,11 @@ class LoggerGrid final : public QTableWidget {
 
 public:
     static constexpr int kRows = 39;
+    // The reference width of the grid and of its columns.
+    static constexpr int kReferenceWidth = 297;
+    static constexpr int kIdentifierWidth = 133;
+    static constexpr int kHostWidth = 93;
+    static constexpr int kPortWidth = 47;
     enum class Mark { None, Selected, Connected };
 
     explicit LoggerGrid(QWidget *parent = nullptr);
@@ -39,6 +44,10 @@ public:
     // A restart command dropped the link: the selected logger shows as not connected.
     void showRestarted();
 
+    // The width at which every column shows its title and a dotted address or port whole, at
+    // the current font: the reference width at the reference font.
+    int neededWidth() const { return m_neededWidth; }
+
     // Shown inside the grid while no cell has text, saying why it is empty.
     void setEmptyHint(const QString &text);
 
@@ -52,16 +61,19 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
     QTableWidgetItem *item(int row, int column) const;
+    void fitColumns();
     void paintMark(int row);
     void makeCurrent(int row);
     void fitToolTip(QTableWidgetItem *it, int column);
     void fitToolTips(int column);
     bool showsEmptyHint() const;
 
+    int m_neededWidth = kReferenceWidth;
     int m_selected = 0;
     int m_connected = 0;
     QString m_emptyHint;

@@ -5,6 +5,8 @@
 
 #include "replies/replypath.h"
 
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QStyledItemDelegate>
 
 static_assert(ReplyList::kLimit == ReplyPath::kNewestLines,
@@ -117,6 +119,30 @@ void ReplyList::showArrived() {
 
 void ReplyList::setShowing(bool on) {
     m_showing = on;
+}
+
+void ReplyList::paintEvent(QPaintEvent *event) {
+    QListWidget::paintEvent(event);
+    // An empty list has no current entry to show the focus on: the list shows it itself.
+    if (count() == 0 && hasFocus()) {
+        QStylePainter painter(viewport());
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = viewport()->rect().adjusted(1, 1, -1, -1);
+        focus.state |= QStyle::State_KeyboardFocusChange | QStyle::State_HasFocus;
+        focus.backgroundColor = palette().color(QPalette::Base);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+}
+
+void ReplyList::focusInEvent(QFocusEvent *event) {
+    QListWidget::focusInEvent(event);
+    viewport()->update();
+}
+
+void ReplyList::focusOutEvent(QFocusEvent *event) {
+    QListWidget::focusOutEvent(event);
+    viewport()->update();
 }
 
 void ReplyList::setKeepAliveTint(bool on) {

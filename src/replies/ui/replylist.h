@@ -37,6 +37,11 @@ public:
     void setShowing(bool on);
     void setKeepAliveTint(bool on);
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
 private:
     const QByteArray &pieceOf(const ReplyLine &line) const;
     void addPending();

@@ -61,9 +61,12 @@ std::optional<QString> refusedTarget(const QString &path) {
 // replace question; a native dialog takes the name whole and has no line to look at.
 class SaveDialog final : public QFileDialog {
 public:
-    SaveDialog(QWidget *parent, const QString &title, Prompter &prompter)
+    SaveDialog(QWidget *parent, const QString &title, const QString &proposedName,
+               Prompter &prompter)
         : QFileDialog(parent, title, QString(), texts::kTextFileFilter), m_prompter(prompter) {
         setAcceptMode(QFileDialog::AcceptSave);
+        setDefaultSuffix(QStringLiteral("txt"));
+        selectFile(proposedName);
     }
 
     void accept() override {
@@ -91,8 +94,9 @@ private:
 
 } // namespace
 
-QString ReplyListMenu::chooseWithDialog(QWidget *parent, const QString &title, Prompter &prompter) {
-    SaveDialog dialog(parent, title, prompter);
+QString ReplyListMenu::chooseWithDialog(QWidget *parent, const QString &title,
+                                        const QString &proposedName, Prompter &prompter) {
+    SaveDialog dialog(parent, title, proposedName, prompter);
     // A modal window like a box: the connection's waits and pauses hold while it is open.
     const Prompter::OpenBox open(prompter);
     if (dialog.exec() != QDialog::Accepted) {
@@ -101,15 +105,15 @@ QString ReplyListMenu::chooseWithDialog(QWidget *parent, const QString &title, P
     return dialog.selectedFiles().value(0);
 }
 
-ReplyListMenu::ReplyListMenu(QListWidget &list, QString saveTitle, Prompter &prompter,
-                             ChooseFile chooseFile)
-    : QObject(&list), m_list(list), m_saveTitle(std::move(saveTitle)), m_prompter(prompter),
-      m_chooseFile(
-          chooseFile
-              ? std::move(chooseFile)
-              : [&prompter](
-                    QWidget *parent,
-                    const QString &title) { return chooseWithDialog(parent, title, prompter); }),
+ReplyListMenu::ReplyListMenu(QListWidget &list, QString saveTitle, QString fileName,
+                             Prompter &prompter, ChooseFile chooseFile)
+    : QObject(&list), m_list(list), m_saveTitle(std::move(saveTitle)),
+      m_fileName(std::move(fileName)), m_prompter(prompter),
+      m_chooseFile(chooseFile ? std::move(chooseFile)
+                              : [&prompter](QWidget *parent, const QString &title,
+                                            const QString &proposedName) {
+                                    return chooseWithDialog(parent, title, proposedName, prompter);
+                                }),
       m_menu(new QMenu(&list)), m_copy(m_menu->addAction(texts::kCopy)),
       m_copyAll(m_menu->addAction(texts::kCopyAll)), m_saveAs(m_menu->addAction(texts::kSaveAs)) {
     connect(m_copy, &QAction::triggered, this, &ReplyListMenu::copySelected);
@@ -162,7 +166,7 @@ void ReplyListMenu::copyAll() {
 void ReplyListMenu::saveAs() {
     // The dialog runs its own event loop, in which the window and its lists may go away.
     const QPointer<ReplyListMenu> alive(this);
-    const QString path = m_chooseFile(m_list.window(), m_saveTitle);
+    const QString path = m_chooseFile(m_list.window(), m_saveTitle, m_fileName);
     if (alive && !path.isEmpty()) {
         saveTo(path);
     }

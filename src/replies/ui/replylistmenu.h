@@ -22,14 +22,18 @@ class ReplyListMenu final : public QObject {
 
 public:
     // Asks for the file to save to; an empty answer means the operator cancelled.
-    using ChooseFile = std::function<QString(QWidget *parent, const QString &title)>;
+    using ChooseFile =
+        std::function<QString(QWidget *parent, const QString &title, const QString &proposedName)>;
     // The file dialog, taking the typed name whole: a name with a double quote, which the
     // dialog would read as a list of names, and a target that exists but is not a regular
     // file are refused (told through prompter) while the dialog stays open.
-    static QString chooseWithDialog(QWidget *parent, const QString &title, Prompter &prompter);
+    // It proposes proposedName and adds ".txt" to a name typed without a suffix.
+    static QString chooseWithDialog(QWidget *parent, const QString &title,
+                                    const QString &proposedName, Prompter &prompter);
 
-    // saveTitle: the file dialog's title. Without chooseFile, the file dialog asks.
-    ReplyListMenu(QListWidget &list, QString saveTitle, Prompter &prompter,
+    // saveTitle and fileName: the file dialog's title and the name it proposes. Without
+    // chooseFile, the file dialog asks.
+    ReplyListMenu(QListWidget &list, QString saveTitle, QString fileName, Prompter &prompter,
                   ChooseFile chooseFile = {});
 
     // The entries as a file holds them: Windows-1252, every line ended by CR LF. Refuses
@@ -54,6 +58,7 @@ private:
 
     QListWidget &m_list;
     const QString m_saveTitle;
+    const QString m_fileName;
     Prompter &m_prompter;
     ChooseFile m_chooseFile;
     QMenu *m_menu;

@@ -25,6 +25,9 @@ ReplyStatusBox::ReplyStatusBox(QWidget *parent)
                   {texts::kLogActive, texts::kLogInactive, texts::kLogTooBig, texts::kLogError,
                    QStringLiteral(" 10000000") + texts::kLogBytesSuffix});
     m_logSize->setAccessibleDescription(QStringLiteral("Session log state"));
+    setLogCaption(QString());
+    // Tab stops at the switch, the box's one control.
+    setFocusProxy(m_display);
     connect(m_display, &QCheckBox::clicked, this, [this] {
         showSwitch();
         Q_EMIT displaySwitched(displayOn());
@@ -56,4 +59,7 @@ void ReplyStatusBox::showSwitch() {
 
 void ReplyStatusBox::setLogCaption(const QString &caption) {
     m_logSize->setText(caption);
+    // Named with its caption and what it says, so a screen reader tells both: a label
+    // named only "Log added:" would no longer be read at all.
+    m_logSize->setAccessibleName(texts::kLogAdded + caption);
 }
