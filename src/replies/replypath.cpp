@@ -50,12 +50,11 @@ void ReplyPath::readSlice() {
     QElapsedTimer turn;
     turn.start();
     do {
-        const QByteArray slice = m_link.read(kSliceBytes);
-        if (slice.isEmpty()) {
+        if (!readNextSlice()) {
             break;
         }
-        process(slice);
-    } while (m_link.hasData() && !turn.hasExpired(kTurnBudgetMs));
+    } while (m_link.hasData() && m_slicesInTurn < kMaxSlicesPerTurn &&
+             !turn.hasExpired(kTurnBudgetMs));
     endOfArrival();
     if (m_link.hasData()) {
         scheduleSlice();
@@ -67,16 +66,35 @@ void ReplyPath::readSlice() {
 
 void ReplyPath::readAllNow() {
     m_sliceQueued = false;
-    for (QByteArray slice = m_link.read(kSliceBytes); !slice.isEmpty();
-         slice = m_link.read(kSliceBytes)) {
-        process(slice);
+    while (m_link.hasData()) {
+        if (m_slicesInTurn == kMaxSlicesPerTurn) {
+            endOfArrival();
+        }
+        if (!readNextSlice()) {
+            break;
+        }
     }
     endOfArrival();
 }
 
+bool ReplyPath::readNextSlice() {
+    if (m_slicesInTurn == m_slices.size()) {
+        m_slices.emplace_back(kSliceBytes, Qt::Uninitialized);
+    }
+    QByteArray &slice = m_slices[m_slicesInTurn];
+    slice.resize(kSliceBytes); // within its capacity: no allocation
+    const qint64 size = m_link.read(slice.data(), kSliceBytes);
+    if (size <= 0) {
+        return false;
+    }
+    slice.resize(size);
+    ++m_slicesInTurn;
+    process(slice);
+    return true;
+}
+
 void ReplyPath::process(const QByteArray &slice) {
     // Lines that stand whole in the slice are views into it until the turn ends.
-    m_turnSlices.push_back(slice);
     m_framer.feed(slice, *this);
     if (m_framer.hasPending()) {
         m_idleFlush.startIn(kIdleFlushTenths);
@@ -103,7 +121,7 @@ void ReplyPath::line(const ReplyLineView &line) {
 }
 
 QByteArray ReplyPath::keep(QByteArrayView text) const {
-    const QByteArray &slice = m_turnSlices.back();
+    const QByteArray &slice = m_slices[m_slicesInTurn - 1];
     const bool inSlice = text.data() >= slice.constData() &&
                          text.data() + text.size() <= slice.constData() + slice.size();
     // A view into the slice costs nothing; text from the framer's own buffer is copied.
@@ -157,8 +175,8 @@ void ReplyPath::flushPending() {
 }
 
 void ReplyPath::log(QByteArrayView entry) {
-    if (m_log.isOpen() && !m_log.write(entry)) {
-        logFailed();
+    if (m_log.isOpen()) {
+        m_log.write(entry); // cannot fail while open: flush() tells
     }
 }
 
@@ -190,7 +208,7 @@ void ReplyPath::endOfArrival() {
     if (!m_newestTrace.isEmpty() || !m_newestOperation.isEmpty()) {
         Q_EMIT linesArrived(m_newestTrace.take(), m_newestOperation.take());
     }
-    m_turnSlices.clear();
+    m_slicesInTurn = 0;
     Q_EMIT arrivalEnded();
     if (m_logFailed) {
         // Told once, after the arrival, so the box never interrupts a reply half shown.

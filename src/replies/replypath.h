@@ -25,6 +25,9 @@ public:
     static constexpr qint64 kSliceBytes = 64 * 1024;
     // How long one turn of the event loop may read slices before the window gets its turn.
     static constexpr qint64 kTurnBudgetMs = 5;
+    // At most this many slices a turn (a read buffer's worth), so the slices kept from one
+    // turn to the next stay bounded.
+    static constexpr std::size_t kMaxSlicesPerTurn = 64;
     // How many of a turn's newest lines of each kind are offered to the lists: no more
     // than a list keeps.
     static constexpr int kNewestLines = 600;
@@ -69,6 +72,9 @@ private:
     void scheduleSlice();
     void readSlice();
     void readAllNow();
+    // Reads the next slice into the turn's next buffer and processes it; false when nothing
+    // waits.
+    bool readNextSlice();
     void process(const QByteArray &slice);
     void flushPending();
     void updateLogStatus();
@@ -84,8 +90,11 @@ private:
     ReplyFramer m_framer;
     SessionLog m_log;
     ClockTimer m_idleFlush;
-    // The slices of the current turn: the newest lines point into them until the turn ends.
-    std::vector<QByteArray> m_turnSlices;
+    // The buffers slices are read into, kept from turn to turn so a flood does not allocate
+    // (and fault in) fresh memory for every slice. The first m_slicesInTurn hold the current
+    // turn's slices: the newest lines point into them until the turn ends.
+    std::vector<QByteArray> m_slices;
+    std::size_t m_slicesInTurn = 0;
     NewestLines m_newestTrace;
     NewestLines m_newestOperation;
     bool m_sliceQueued = false;
