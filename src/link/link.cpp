@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(Q_OS_UNIX)
+#include <sys/ioctl.h>
+#endif
+
 Link::Link(QObject *parent) : QObject(parent), m_socket(new QTcpSocket(this)) {
     // A logger that sends faster than the window shows is slowed by TCP
     // instead of filling memory.
@@ -92,4 +96,14 @@ qint64 Link::read(char *into, qint64 maxSize) {
         return size;
     }
     return m_socket->isOpen() ? std::max<qint64>(m_socket->read(into, maxSize), 0) : 0;
+}
+
+bool Link::moreOnTheWay() const {
+#if defined(Q_OS_UNIX)
+    const qintptr handle = m_socket->socketDescriptor();
+    int waiting = 0;
+    return handle >= 0 && ::ioctl(static_cast<int>(handle), FIONREAD, &waiting) == 0 && waiting > 0;
+#else
+    return false;
+#endif
 }

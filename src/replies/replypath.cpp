@@ -5,7 +5,6 @@
 #include "commands/parameterlisting.h"
 #include "link/link.h"
 
-#include <QElapsedTimer>
 #include <utility>
 
 ReplyPath::ReplyPath(Link &link, ParameterListing &listing, Prompter &prompter, const Clock &clock,
@@ -206,10 +205,23 @@ void ReplyPath::updateLogStatus() {
 
 void ReplyPath::endOfArrival() {
     if (!m_newestTrace.isEmpty() || !m_newestOperation.isEmpty()) {
-        Q_EMIT linesArrived(m_newestTrace.take(), m_newestOperation.take());
+        const std::vector<QByteArray> trace = m_newestTrace.take();
+        const std::vector<QByteArray> operation = m_newestOperation.take();
+        for (const auto *lines : {&trace, &operation}) {
+            for (const QByteArray &line : *lines) {
+                m_unshownBytes += line.size();
+            }
+        }
+        Q_EMIT linesArrived(trace, operation);
     }
     m_slicesInTurn = 0;
-    Q_EMIT arrivalEnded();
+    const bool moreWaiting = m_link.hasData() || m_link.moreOnTheWay();
+    if (!moreWaiting || !m_sinceShown.isValid() || m_sinceShown.hasExpired(kShowEveryMs) ||
+        m_unshownBytes > kUnshownBytes) {
+        m_sinceShown.start();
+        m_unshownBytes = 0;
+        Q_EMIT arrivalEnded();
+    }
     if (m_logFailed) {
         // Told once, after the arrival, so the box never interrupts a reply half shown.
         m_logFailed = false;

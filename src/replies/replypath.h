@@ -4,6 +4,7 @@
 #include "replies/replyframer.h"
 #include "replies/sessionlog.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <vector>
@@ -28,6 +29,13 @@ public:
     // At most this many slices a turn (a read buffer's worth), so the slices kept from one
     // turn to the next stay bounded.
     static constexpr std::size_t kMaxSlicesPerTurn = 64;
+    // While more of the stream waits (on the link or still in the system), the lists show what
+    // came at most once a frame: the lines of the turns between wait for it, and the window
+    // paints a few times less often. A turn that leaves nothing waiting shows its lines at once.
+    static constexpr qint64 kShowEveryMs = 16;
+    // ...unless the lines waiting for it hold more than this: long entries are shown at once,
+    // so the copies the lists hold stay small.
+    static constexpr qsizetype kUnshownBytes = 1024 * 1024;
     // How many of a turn's newest lines of each kind are offered to the lists: no more
     // than a list keeps.
     static constexpr int kNewestLines = 600;
@@ -49,7 +57,8 @@ Q_SIGNALS:
     // Text left without its line feed: shown after an idle second, or when the link
     // closes or starts anew, once everything before it is shown.
     void remainderArrived(const ReplyLine &rest);
-    // After the slices of one turn, and after each remainder: the lists show what came.
+    // After the slices of a turn (once a frame while more of the stream waits), and after
+    // each remainder: the lists show what came.
     void arrivalEnded();
     void logCaptionChanged(const QString &caption);
 
@@ -95,6 +104,8 @@ private:
     // turn's slices: the newest lines point into them until the turn ends.
     std::vector<QByteArray> m_slices;
     std::size_t m_slicesInTurn = 0;
+    QElapsedTimer m_sinceShown;
+    qsizetype m_unshownBytes = 0; // in the lines handed to the lists since they last showed
     NewestLines m_newestTrace;
     NewestLines m_newestOperation;
     bool m_sliceQueued = false;
