@@ -25,7 +25,9 @@ public:
     static constexpr qint64 kIdleFlushTenths = 10;
     static constexpr qint64 kSliceBytes = 64 * 1024;
     // How long one turn of the event loop may read slices before the window gets its turn.
-    static constexpr qint64 kTurnBudgetMs = 5;
+    // Short: a turn no longer costs a list update (see kShowEveryMs), only a return to the
+    // event loop, and the turn that shows the lists stays within a frame.
+    static constexpr qint64 kTurnBudgetMs = 3;
     // At most this many slices a turn (a read buffer's worth), so the slices kept from one
     // turn to the next stay bounded.
     static constexpr std::size_t kMaxSlicesPerTurn = 64;
