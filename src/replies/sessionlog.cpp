@@ -13,8 +13,8 @@
 
 namespace {
 
-// The kernel copies a write into a file a page at a time, and a kill ends the write between two
-// pages: a piece of log that stays within one page of the file lands whole or not at all.
+// The kernel copies a write into a file a page at a time, and a kill stops a write only where
+// one page of the file ends.
 constexpr qint64 kPageBytes = 4096;
 
 // Whether the path still names the very file that is open: an editor that saves by renaming
@@ -78,9 +78,9 @@ bool SessionLog::write(QByteArrayView entry) {
 
 // Whole entries only, in as few writes as that allows: a write is cut before each entry that
 // runs from one page of the file into the next. A kill can then stop a write only between two
-// whole entries or inside the entry that begins it, just after its first bytes, and so cut no
-// more than it would have cut were each entry a write of its own; a flood costs about one
-// write per page of log instead of one per entry.
+// whole entries, or inside the entry that begins it just after its first bytes: the one cut no
+// way of writing avoids, and no more likely per page of log than when each entry was a write
+// of its own. A flood costs about one write per page of log instead of one per entry.
 bool SessionLog::writeGathered() {
     qsizetype pieceStart = 0;
     std::size_t pieceFirst = 0; // the piece's first entry
