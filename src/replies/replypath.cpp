@@ -44,8 +44,15 @@ void ReplyPath::readSlice() {
         return; // read meanwhile by readAllNow()
     }
     m_sliceQueued = false;
-    // Slices for a few milliseconds, then the lists show the newest of them and the
-    // window paints and answers before the next turn.
+    if (m_unshownBytes > 0 && (!m_sinceShown.isValid() || m_sinceShown.hasExpired(kShowEveryMs))) {
+        // Once a frame in a flood the lists get a turn of their own, so no turn both reads
+        // slices and shows them.
+        showArrived();
+        scheduleSlice();
+        return;
+    }
+    // Slices for a few milliseconds, then the lists get what came and the window paints and
+    // answers before the next turn.
     QElapsedTimer turn;
     turn.start();
     do {
@@ -216,17 +223,20 @@ void ReplyPath::endOfArrival() {
     }
     m_slicesInTurn = 0;
     const bool moreWaiting = m_link.hasData() || m_link.moreOnTheWay();
-    if (!moreWaiting || !m_sinceShown.isValid() || m_sinceShown.hasExpired(kShowEveryMs) ||
-        m_unshownBytes > kUnshownBytes) {
-        m_sinceShown.start();
-        m_unshownBytes = 0;
-        Q_EMIT arrivalEnded();
+    if (!moreWaiting || !m_sinceShown.isValid() || m_unshownBytes > kUnshownBytes) {
+        showArrived();
     }
     if (m_logFailed) {
         // Told once, after the arrival, so the box never interrupts a reply half shown.
         m_logFailed = false;
         m_prompter.inform(texts::logWriteFailed(m_log.path(), m_log.errorString()));
     }
+}
+
+void ReplyPath::showArrived() {
+    m_sinceShown.start();
+    m_unshownBytes = 0;
+    Q_EMIT arrivalEnded();
 }
 
 void ReplyPath::activateLog() {

@@ -90,6 +90,7 @@ private:
     void flushPending();
     void updateLogStatus();
     void endOfArrival();
+    void showArrived();
     void idleFlush();
     void log(QByteArrayView entry);
     void logFailed();
