@@ -45,7 +45,7 @@ void ReplyPath::readSlice() {
     }
     m_sliceQueued = false;
     if (m_unshownBytes > 0 && (!m_sinceShown.isValid() || m_sinceShown.hasExpired(kShowEveryMs))) {
-        // Once a frame in a flood the lists get a turn of their own, so no turn both reads
+        // In a flood the lists get a turn of their own, so no turn both reads
         // slices and shows them.
         showArrived();
         scheduleSlice();

@@ -26,15 +26,17 @@ public:
     static constexpr qint64 kSliceBytes = 64 * 1024;
     // How long one turn of the event loop may read slices before the window gets its turn.
     // Short: a turn no longer costs a list update (see kShowEveryMs), only a return to the
-    // event loop, and the turn that shows the lists stays within a frame.
+    // event loop.
     static constexpr qint64 kTurnBudgetMs = 3;
     // At most this many slices a turn (a read buffer's worth), so the slices kept from one
     // turn to the next stay bounded.
     static constexpr std::size_t kMaxSlicesPerTurn = 64;
     // While more of the stream waits (on the link or still in the system), the lists show what
-    // came at most once a frame: the lines of the turns between wait for it, and the window
-    // paints a few times less often. A turn that leaves nothing waiting shows its lines at once.
-    static constexpr qint64 kShowEveryMs = 16;
+    // came about 30 times a second: smooth to the eye for lines that come faster than anyone
+    // reads, and half the cost of every frame (showing and painting the lists is most of what
+    // a flood costs beyond reading it). The lines of the turns between wait for it. A turn
+    // that leaves nothing waiting shows its lines at once.
+    static constexpr qint64 kShowEveryMs = 33;
     // ...unless the lines waiting for it hold more than this: long entries are shown at once,
     // so the copies the lists hold stay small.
     static constexpr qsizetype kUnshownBytes = 1024 * 1024;
@@ -59,8 +61,8 @@ Q_SIGNALS:
     // Text left without its line feed: shown after an idle second, or when the link
     // closes or starts anew, once everything before it is shown.
     void remainderArrived(const ReplyLine &rest);
-    // After the slices of a turn (once a frame while more of the stream waits), and after
-    // each remainder: the lists show what came.
+    // After the slices of a turn (about 30 times a second while more of the stream waits), and
+    // after each remainder: the lists show what came.
     void arrivalEnded();
     void logCaptionChanged(const QString &caption);
 
