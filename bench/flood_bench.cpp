@@ -11,6 +11,7 @@
 // the trace list's area is grabbed from the X server every 40 ms during the flood, and
 // the share of grabs that show text (dark pixels of glyphs) is reported: what an
 // operator watching the list sees, not what the widget's model holds.
+#include "app/heapreuse.h"
 #include "app/mainwindow.h"
 #include "app/messageboxprompter.h"
 #include "base/clock.h"
@@ -165,6 +166,7 @@ private:
 } // namespace
 
 int main(int argc, char **argv) {
+    reuseFreedHeapMemory(); // as the console does
     const bool captures = argc > 2 && std::strcmp(argv[2], "--captures") == 0;
     if (!captures) {
         qputenv("QT_QPA_PLATFORM", "offscreen");

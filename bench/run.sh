@@ -5,6 +5,8 @@
 #   bench/run.sh                      build in build-rel, run everything
 #   BUILD_DIR=build-x bench/run.sh    another build folder
 #   REPS=5 RUNS=10 FLOOD_RUNS=3 FLOOD_LINES=100000 JOBS=1   (the defaults)
+#   OUTSIDE_ROUNDS=5                  rounds of the flood measured from outside the console
+#   BASELINE_CONSOLE=/path/mirvane    another build of the console, measured side by side
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -14,6 +16,7 @@ runs="${RUNS:-10}"
 flood_runs="${FLOOD_RUNS:-3}"
 flood_lines="${FLOOD_LINES:-100000}"
 jobs="${JOBS:-1}"
+outside_rounds="${OUTSIDE_ROUNDS:-5}"
 
 # Google Benchmark is only needed here, not by the console or its tests.
 if ! dpkg -s libbenchmark-dev >/dev/null 2>&1; then
@@ -30,7 +33,8 @@ fi
 echo "== build ($build, Release, -j$jobs)"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j"$jobs" \
-    --target mirvane minimal_window startup_bench flood_bench framer_bench list_bench >/dev/null
+    --target mirvane minimal_window startup_bench flood_bench framer_bench list_bench \
+    console_flood_bench >/dev/null
 
 echo "== machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
 
@@ -110,5 +114,23 @@ for ((i = 1; i <= flood_runs; ++i)); do
 done
 awk -v w="$worst" 'BEGIN { printf "  worst gap %.1f ms (goal < 100 ms: %s)\n", w, (w < 100 ? "met" : "MISSED") }'
 
+# The console as its own process, under an X server, driven through its menus with xdotool.
+echo
+echo "== flood measured from outside the console ($outside_rounds interleaved rounds)"
+if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null; then
+    consoles=("$build/src/mirvane")
+    if [ -n "${BASELINE_CONSOLE:-}" ]; then
+        consoles=("$BASELINE_CONSOLE" "${consoles[@]}")
+    fi
+    outside() {
+        xvfb-run -a -s "-screen 0 1280x1024x24" \
+            "$build/bench/console_flood_bench" --rounds "$outside_rounds" "$@" "${consoles[@]}" |
+            sed -n '/^flood:/p; /^machine:/p; /^medians/,$p'
+    }
+    outside --lines 180000 --log off,on
+    outside --lines 5000000 --log off
+else
+    echo "  skipped: needs xvfb-run and xdotool (sudo apt-get install -y xvfb xdotool)"
+fi
 echo
 BUILD_DIR="${BUILD_DIR:-build-rel}" JOBS="$jobs" "$root/bench/tavctl.sh"

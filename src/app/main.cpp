@@ -1,5 +1,6 @@
 #include "app/closeonstop.h"
 #include "app/exitafterfirstpaint.h"
+#include "app/heapreuse.h"
 #include "app/mainwindow.h"
 #include "app/messageboxprompter.h"
 #include "base/clock.h"
@@ -56,6 +57,7 @@ QString exampleList() {
 } // namespace
 
 int main(int argc, char **argv) {
+    reuseFreedHeapMemory();
 #ifdef Q_OS_LINUX
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

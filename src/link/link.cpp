@@ -2,6 +2,13 @@
 
 #include <QTcpSocket>
 
+#include <algorithm>
+#include <cstring>
+
+#if defined(Q_OS_UNIX)
+#include <sys/ioctl.h>
+#endif
+
 Link::Link(QObject *parent) : QObject(parent), m_socket(new QTcpSocket(this)) {
     // A logger that sends faster than the window shows is slowed by TCP
     // instead of filling memory.
@@ -77,15 +84,26 @@ bool Link::hasData() const {
     return m_heldAt < m_held.size() || m_socket->bytesAvailable() > 0;
 }
 
-QByteArray Link::read(qint64 maxSize) {
+qint64 Link::read(char *into, qint64 maxSize) {
     if (m_heldAt < m_held.size()) {
-        QByteArray slice = m_held.mid(m_heldAt, maxSize);
-        m_heldAt += slice.size();
+        const qint64 size = std::min<qint64>(maxSize, m_held.size() - m_heldAt);
+        std::memcpy(into, m_held.constData() + m_heldAt, static_cast<std::size_t>(size));
+        m_heldAt += size;
         if (m_heldAt == m_held.size()) {
             m_held.clear();
             m_heldAt = 0;
         }
-        return slice;
+        return size;
     }
-    return m_socket->isOpen() ? m_socket->read(maxSize) : QByteArray();
+    return m_socket->isOpen() ? std::max<qint64>(m_socket->read(into, maxSize), 0) : 0;
+}
+
+bool Link::moreOnTheWay() const {
+#if defined(Q_OS_UNIX)
+    const qintptr handle = m_socket->socketDescriptor();
+    int waiting = 0;
+    return handle >= 0 && ::ioctl(static_cast<int>(handle), FIONREAD, &waiting) == 0 && waiting > 0;
+#else
+    return false;
+#endif
 }

@@ -37,7 +37,12 @@ public:
 
     // What has arrived stays readable after the link closes or starts anew, until read.
     bool hasData() const;
-    QByteArray read(qint64 maxSize);
+    // Copies up to maxSize bytes of it into the caller's buffer, so a reader that keeps its
+    // buffer costs no allocation per read; returns how many (0 when nothing waits).
+    qint64 read(char *into, qint64 maxSize);
+    // Bytes have reached this machine that the socket has not taken in yet: more will be
+    // readable after the event loop's next turn. False where the system cannot tell.
+    bool moreOnTheWay() const;
 
 Q_SIGNALS:
     void readyRead();

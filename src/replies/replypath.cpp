@@ -5,7 +5,6 @@
 #include "commands/parameterlisting.h"
 #include "link/link.h"
 
-#include <QElapsedTimer>
 #include <utility>
 
 ReplyPath::ReplyPath(Link &link, ParameterListing &listing, Prompter &prompter, const Clock &clock,
@@ -45,17 +44,23 @@ void ReplyPath::readSlice() {
         return; // read meanwhile by readAllNow()
     }
     m_sliceQueued = false;
-    // Slices for a few milliseconds, then the lists show the newest of them and the
-    // window paints and answers before the next turn.
+    if (m_unshownBytes > 0 && (!m_sinceShown.isValid() || m_sinceShown.hasExpired(kShowEveryMs))) {
+        // In a flood the lists get a turn of their own, so no turn both reads
+        // slices and shows them.
+        showArrived();
+        scheduleSlice();
+        return;
+    }
+    // Slices for a few milliseconds, then the lists get what came and the window paints and
+    // answers before the next turn.
     QElapsedTimer turn;
     turn.start();
     do {
-        const QByteArray slice = m_link.read(kSliceBytes);
-        if (slice.isEmpty()) {
+        if (!readNextSlice()) {
             break;
         }
-        process(slice);
-    } while (m_link.hasData() && !turn.hasExpired(kTurnBudgetMs));
+    } while (m_link.hasData() && m_slicesInTurn < kMaxSlicesPerTurn &&
+             !turn.hasExpired(kTurnBudgetMs));
     endOfArrival();
     if (m_link.hasData()) {
         scheduleSlice();
@@ -67,16 +72,35 @@ void ReplyPath::readSlice() {
 
 void ReplyPath::readAllNow() {
     m_sliceQueued = false;
-    for (QByteArray slice = m_link.read(kSliceBytes); !slice.isEmpty();
-         slice = m_link.read(kSliceBytes)) {
-        process(slice);
+    while (m_link.hasData()) {
+        if (m_slicesInTurn == kMaxSlicesPerTurn) {
+            endOfArrival();
+        }
+        if (!readNextSlice()) {
+            break;
+        }
     }
     endOfArrival();
 }
 
+bool ReplyPath::readNextSlice() {
+    if (m_slicesInTurn == m_slices.size()) {
+        m_slices.emplace_back(kSliceBytes, Qt::Uninitialized);
+    }
+    QByteArray &slice = m_slices[m_slicesInTurn];
+    slice.resize(kSliceBytes); // within its capacity: no allocation
+    const qint64 size = m_link.read(slice.data(), kSliceBytes);
+    if (size <= 0) {
+        return false;
+    }
+    slice.resize(size);
+    ++m_slicesInTurn;
+    process(slice);
+    return true;
+}
+
 void ReplyPath::process(const QByteArray &slice) {
     // Lines that stand whole in the slice are views into it until the turn ends.
-    m_turnSlices.push_back(slice);
     m_framer.feed(slice, *this);
     if (m_framer.hasPending()) {
         m_idleFlush.startIn(kIdleFlushTenths);
@@ -103,7 +127,7 @@ void ReplyPath::line(const ReplyLineView &line) {
 }
 
 QByteArray ReplyPath::keep(QByteArrayView text) const {
-    const QByteArray &slice = m_turnSlices.back();
+    const QByteArray &slice = m_slices[m_slicesInTurn - 1];
     const bool inSlice = text.data() >= slice.constData() &&
                          text.data() + text.size() <= slice.constData() + slice.size();
     // A view into the slice costs nothing; text from the framer's own buffer is copied.
@@ -157,8 +181,8 @@ void ReplyPath::flushPending() {
 }
 
 void ReplyPath::log(QByteArrayView entry) {
-    if (m_log.isOpen() && !m_log.write(entry)) {
-        logFailed();
+    if (m_log.isOpen()) {
+        m_log.write(entry); // cannot fail while open: flush() tells
     }
 }
 
@@ -188,15 +212,31 @@ void ReplyPath::updateLogStatus() {
 
 void ReplyPath::endOfArrival() {
     if (!m_newestTrace.isEmpty() || !m_newestOperation.isEmpty()) {
-        Q_EMIT linesArrived(m_newestTrace.take(), m_newestOperation.take());
+        const std::vector<QByteArray> trace = m_newestTrace.take();
+        const std::vector<QByteArray> operation = m_newestOperation.take();
+        for (const auto *lines : {&trace, &operation}) {
+            for (const QByteArray &line : *lines) {
+                m_unshownBytes += line.size();
+            }
+        }
+        Q_EMIT linesArrived(trace, operation);
     }
-    m_turnSlices.clear();
-    Q_EMIT arrivalEnded();
+    m_slicesInTurn = 0;
+    const bool moreWaiting = m_link.hasData() || m_link.moreOnTheWay();
+    if (!moreWaiting || !m_sinceShown.isValid() || m_unshownBytes > kUnshownBytes) {
+        showArrived();
+    }
     if (m_logFailed) {
         // Told once, after the arrival, so the box never interrupts a reply half shown.
         m_logFailed = false;
         m_prompter.inform(texts::logWriteFailed(m_log.path(), m_log.errorString()));
     }
+}
+
+void ReplyPath::showArrived() {
+    m_sinceShown.start();
+    m_unshownBytes = 0;
+    Q_EMIT arrivalEnded();
 }
 
 void ReplyPath::activateLog() {

@@ -4,9 +4,12 @@
 #include <QFile>
 #include <QString>
 #include <optional>
+#include <vector>
 
 // Owns the session log file: opens it from empty or for appending, writes each reply entry as
 // one CR LF line of raw bytes, and reports every failure so the caller can stop logging.
+// Entries are gathered and reach the file together at flush(), so a flood costs a few writes
+// per page of log instead of one per entry.
 class SessionLog {
 public:
     enum class Mode { Truncate, Append };
@@ -19,15 +22,17 @@ public:
     // for the operator (e.g. "not a regular file" for a FIFO or device, which is refused without
     // blocking) and stays closed; nullopt on success.
     std::optional<QString> open(const QString &path, Mode mode);
-    bool isOpen() const;
-    // Appends the entry's bytes exactly, then CR LF (bytes 13, 10), in one unbuffered write.
-    // Returns false on failure (the caller then closes the log and tells the operator); the file
-    // then ends with the last whole entry, never part of one.
+    bool isOpen() const { return m_open; }
+    // Takes the entry's bytes exactly, then CR LF (bytes 13, 10), for the next flush(). False
+    // when the log is closed.
     bool write(QByteArrayView entry);
-    // Checks that what was written reached the file (called once per arrival). False on failure.
+    // Writes the entries taken since the last flush and checks that they reached the file at the
+    // path (called once per slice of replies). Returns false on failure (the caller then closes
+    // the log and tells the operator); the file then ends with the last whole entry written,
+    // never part of one, and the entries not written are not counted.
     bool flush();
-    void close(); // harmless when closed
-    // Characters of the entries written since the last open(), line ends not counted.
+    void close(); // writes what is gathered; harmless when closed
+    // Characters of the entries taken since the last open(), line ends not counted.
     qint64 bytesWritten() const;
     // bytesWritten() is past kLimitBytes; exactly the limit still keeps the log open.
     bool overLimit() const;
@@ -38,13 +43,22 @@ public:
     QString errorString() const;
 
 private:
-    bool fail(const QString &reason); // records the reason, cuts back to the last whole entry
+    bool writeGathered();
+    // Writes bytes [from, to) of what is gathered, whole entries from firstEntry on.
+    bool writePiece(qsizetype from, qsizetype to, std::size_t firstEntry);
+    // Records the reason, cuts the file back to the last whole entry and drops what was not
+    // written.
+    bool fail(const QString &reason);
 
     QFile m_file;
     QString m_path;
     QString m_absolutePath; // fixed at open, so a later change of folder cannot fool flush()
     QString m_error;
-    QByteArray m_line;      // entry and CR LF, reused so each entry costs one write
+    // Entries and their CR LF since the last flush, and where each ends in it; both keep their
+    // capacity from one flush to the next.
+    QByteArray m_gathered;
+    std::vector<qsizetype> m_entryEnds;
     qint64 m_wholeSize = 0; // file size after the last whole entry
+    bool m_open = false;    // asked for every entry: kept here rather than asked of the file
     qint64 m_bytesWritten = 0;
 };

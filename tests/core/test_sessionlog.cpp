@@ -249,8 +249,59 @@ TEST(SessionLog, CountsEntryCharactersSinceOpen) {
     EXPECT_EQ(log.bytesWritten(), 0);
     ASSERT_TRUE(log.write("ab"));
     EXPECT_EQ(log.bytesWritten(), 2);
+    ASSERT_TRUE(log.flush());
     EXPECT_EQ(readAll(path).size(), 10 + 3 * 2 + 2 + 2);
 }
+
+// Entries wait for flush() and then reach the file whole, whatever page of the file they start
+// or end in, and however many there are.
+struct GatherCase {
+    const char *name;
+    qsizetype before;       // bytes already in the file, so entries start mid-page
+    std::vector<int> sizes; // entry lengths, line ends not counted
+};
+
+void PrintTo(const GatherCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
+class SessionLogGathers : public testing::TestWithParam<GatherCase> {};
+
+TEST_P(SessionLogGathers, EntriesReachTheFileAtFlushWholeAndInOrder) {
+    const GatherCase &c = GetParam();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("tav.log");
+    const QByteArray before(c.before, 'b');
+    writeFile(path, before);
+    SessionLog log;
+    ASSERT_EQ(log.open(path, SessionLog::Mode::Append), std::nullopt);
+    QByteArray expected = before;
+    qint64 characters = 0;
+    for (std::size_t i = 0; i < c.sizes.size(); ++i) {
+        QByteArray entry = QByteArray::number(static_cast<qulonglong>(i)) + ':';
+        entry = entry.leftJustified(c.sizes[i], char('a' + i % 26), true);
+        ASSERT_TRUE(log.write(entry));
+        expected += entry + "\r\n";
+        characters += entry.size();
+    }
+    EXPECT_EQ(log.bytesWritten(), characters);
+    EXPECT_BYTES(readAll(path), before); // nothing before the flush
+    ASSERT_TRUE(log.flush());
+    EXPECT_BYTES(readAll(path), expected);
+    ASSERT_TRUE(log.write("last"));
+    ASSERT_TRUE(log.flush());
+    EXPECT_BYTES(readAll(path), expected + "last\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SessionLog, SessionLogGathers,
+    testing::Values(GatherCase{"OneEntry", 0, {5}},
+                    GatherCase{"ThousandLinesAcrossPages", 0, std::vector<int>(1000, 62)},
+                    GatherCase{"EntryEndingOnThePageEnd", 4096 - 12, {10, 62, 62}},
+                    GatherCase{"EntryLongerThanAPage", 100, {30, 9000, 30, 4094, 4095, 1}},
+                    GatherCase{"MixedSizesFromMidPage", 4000, {62, 17, 62, 62, 9, 3000, 62, 62}}),
+    [](const testing::TestParamInfo<GatherCase> &info) { return std::string(info.param.name); });
 
 TEST(SessionLog, OverLimitOnlyPastTheLimit) {
     ASSERT_EQ(SessionLog::kLimitBytes, 10'000'000);
@@ -299,6 +350,36 @@ TEST(SessionLog, FullDiskSaysWhyAndKeepsOnlyWholeEntries) {
     EXPECT_EQ(kept.size(), expected.size());
     EXPECT_EQ(counted, expected.size() / 1002 * 1000); // the failed entry is not counted
     EXPECT_TRUE(kept == expected) << "the file does not end with the last whole entry";
+}
+
+// A disk that fills during one flush of many entries: the file keeps the whole entries that fit,
+// and only they are counted.
+TEST(SessionLog, FullDiskDuringAFlushKeepsWholeEntriesAndCountsOnlyThem) {
+    const TinyDisk disk;
+    if (!disk.mounted()) {
+        GTEST_SKIP() << "cannot mount a tmpfs (needs root): " << disk.whyNot();
+    }
+    const QString path = disk.filePath("tav.log");
+    QByteArray offered;
+    qint64 counted = 0;
+    {
+        SessionLog log;
+        ASSERT_EQ(log.open(path, SessionLog::Mode::Truncate), std::nullopt);
+        for (int i = 0; i < 600; ++i) { // 600 lines of 64 bytes: twice what the disk holds
+            const QByteArray entry = QByteArray::number(i).rightJustified(5, '0') + ' ' +
+                                     QByteArray(56, char('a' + i % 26));
+            ASSERT_TRUE(log.write(entry));
+            offered += entry + "\r\n";
+        }
+        ASSERT_FALSE(log.flush()) << "38 KB fitted on a 16 KiB disk";
+        EXPECT_EQ(log.errorString().toStdString(), "No space left on device");
+        counted = log.bytesWritten();
+    }
+    const QByteArray kept = readAll(path);
+    EXPECT_GE(kept.size(), 8 * 1024);
+    EXPECT_TRUE(offered.startsWith(kept) && kept.endsWith("\r\n"))
+        << "the file does not end with a whole entry: " << kept.right(20).toStdString();
+    EXPECT_EQ(counted, kept.size() / 64 * 62);
 }
 
 TEST(SessionLog, RemovedFolderIsReportedOnFlush) {

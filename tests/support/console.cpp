@@ -4,9 +4,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QListWidget>
-#include <QTcpSocket>
 #include <QTest>
-#include <sys/ioctl.h>
 
 QStringList entries(const QListWidget &list) {
     QStringList out;
@@ -115,14 +113,9 @@ bool ConsoleTest::waitEnded(int ms) {
 }
 
 bool ConsoleTest::allRead() {
-    // On loopback what the peer has handed to the kernel is at the console's socket at once;
-    // the kernel's own count says whether the console has taken it yet.
-    const auto *socket = console->link().findChild<QTcpSocket *>();
-    int inKernel = 0;
-    if (socket && socket->socketDescriptor() >= 0) {
-        ::ioctl(static_cast<int>(socket->socketDescriptor()), FIONREAD, &inKernel);
-    }
-    return peer.unsent() == 0 && inKernel == 0 && !console->replies().reading();
+    // On loopback what the peer has handed to the kernel is at the console's socket at once.
+    return peer.unsent() == 0 && !console->link().moreOnTheWay() &&
+           !console->replies().reading();
 }
 
 void ConsoleTest::reply(const QByteArray &bytes, int ms) {

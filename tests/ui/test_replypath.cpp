@@ -4,11 +4,30 @@
 #include "replies/replypath.h"
 
 #include <QCheckBox>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QRegularExpression>
+
+namespace {
+
+// Write calls this process has made so far (Linux), or -1.
+qint64 writeCalls() {
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray &line : io.readAll().split('\n')) {
+        if (line.startsWith("syscw:")) {
+            return line.mid(6).trimmed().toLongLong();
+        }
+    }
+    return -1;
+}
+
+} // namespace
 
 class ReplyPathTest : public ConsoleTest {
 protected:
@@ -309,4 +328,36 @@ TEST_F(ReplyPathTest, EverythingSentBeforeTheLoggerLeftIsShownAndLogged) {
     EXPECT_TRUE(logged.endsWith("line 19999\r\nEND\r\n"));
     // No line was cut in two by the close.
     EXPECT_EQ(trace().filter(QRegularExpression("^line \\d+$")).size(), 599);
+}
+
+// A flood as a busy logger sends it (four trace lines of 64 bytes to one parameter line): the
+// log holds the stream's entries byte for byte, written a few pages at a time, not an entry
+// at a time.
+TEST_F(ReplyPathTest, AFloodIsLoggedExactlyInAFewWritesPerPage) {
+    activateLog(true);
+    constexpr int kLines = 40000;
+    QByteArray stream;
+    QByteArray logged;
+    for (int i = 0; i < kLines; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        const QByteArray entry = i % 5 == 4 ? "NAME_" + n + '=' + n
+                                            : ("12:00:00 AI1=04.210mA " + n).leftJustified(62, '.');
+        stream += i % 5 == 4 ? '{' + entry + "}\r\n" : entry + "\r\n";
+        logged += entry + "\r\n";
+    }
+    const qint64 writesBefore = writeCalls();
+    peer.send(stream + "END\r\n");
+    ASSERT_TRUE(waitUntil([&] { return !trace().isEmpty() && trace().last() == "END"; }, 20000));
+    const qint64 writes = writeCalls() - writesBefore;
+    logged += "END\r\n";
+    const QByteArray file = fileBytes(logPath());
+    EXPECT_EQ(QCryptographicHash::hash(file, QCryptographicHash::Sha256).toHex(),
+              QCryptographicHash::hash(logged, QCryptographicHash::Sha256).toHex());
+    EXPECT_EQ(file.size(), logged.size());
+    EXPECT_EQ(replyStatus().logCaption().text(),
+              ' ' + QString::number(logged.size() - 2 * (kLines + 1)) + " bytes");
+    if (writesBefore >= 0) {
+        // Two writes per page of log and a few for the window; one per entry would be 40,001.
+        EXPECT_LT(writes, logged.size() / 4096 * 2 + 1000);
+    }
 }
