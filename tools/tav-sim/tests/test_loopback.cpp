@@ -440,6 +440,8 @@ TEST_F(SimulatorLoopback, AConsoleThatDoesNotReadHoldsTheSimulatorBack) {
     console.write(burst);
     // Counted by the session: the log counts a run of the same frame without a line each.
     auto answered = [&] { return endpoint().session() ? endpoint().session()->frames() : 0; };
+    // Held back means: no more answers for a while. A fixed quiet time, since there is no event
+    // for "nothing more happens" to wait for.
     qsizetype seen = -1;
     QElapsedTimer still;
     ASSERT_TRUE(waitUntil(

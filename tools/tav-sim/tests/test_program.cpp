@@ -202,7 +202,9 @@ TEST(TavSimProgram, ExitsWhenTheWatchedProcessIsGone) {
 }
 
 TEST(TavSimProgram, ExitsWithItsParent) {
-    // A shell starts tav-sim in the background and ends; tav-sim must notice and go.
+    // A shell starts tav-sim in the background and ends; tav-sim must notice and go. The shell
+    // lives half a second first, a fixed sleep: the parent's end is the event under test, and
+    // nothing tav-sim does tells the shell when it has started watching.
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString log = dir.filePath(QStringLiteral("sim.log"));
