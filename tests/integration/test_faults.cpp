@@ -243,7 +243,7 @@ TEST_F(FaultTest, RefusedConnectionEndsAfterTheWaitAndTheConsoleGoesOn) {
     // The whole wait (fake 30 s), then two half-second pauses.
     EXPECT_EQ(clock.tenths() - before, 301 + 10);
     EXPECT_EQ(console->link().state(), QAbstractSocket::UnconnectedState);
-    EXPECT_FALSE(statusStrip().waitProgress().isVisible());
+    EXPECT_FALSE(waitProgress().isVisible());
     EXPECT_EQ(grid().mark(2), LoggerGrid::Mark::Selected);
 
     expectNoConnection();
@@ -282,7 +282,7 @@ TEST_F(FaultTest, HangingConnectionIsGivenUpOrAbortedAndLeavesNothingBehind) {
         EXPECT_EQ(prompter.texts(), QStringList{c.message});
         EXPECT_EQ(clock.tenths() - before, (c.abort ? 50 : 301) + 10);
         EXPECT_EQ(console->link().state(), QAbstractSocket::UnconnectedState);
-        EXPECT_FALSE(statusStrip().waitProgress().isVisible());
+        EXPECT_FALSE(waitProgress().isVisible());
         EXPECT_EQ(grid().mark(2), LoggerGrid::Mark::Selected);
     }
     EXPECT_FALSE(sim.log().contains("connected from"));
@@ -321,7 +321,7 @@ TEST_F(FaultTest, HostNameThatCannotExistIsNotAbleToConnect) {
         EXPECT_EQ(prompter.texts(), QStringList{"Not able to connect"});
         EXPECT_EQ(clock.tenths() - before, 301 + 10);
         EXPECT_EQ(console->link().state(), QAbstractSocket::UnconnectedState);
-        EXPECT_FALSE(statusStrip().waitProgress().isVisible());
+        EXPECT_FALSE(waitProgress().isVisible());
         EXPECT_EQ(grid().mark(row), LoggerGrid::Mark::Selected);
         expectNoConnection();
     }
@@ -348,7 +348,7 @@ TEST_F(FaultTest, PortsThatAreNoPortTakeTheErrorPath) {
         EXPECT_EQ(prompter.texts(), QStringList{"Error conecting logger 127.0.0.1 (" +
                                                 QString::fromLatin1(ports[i]) + ")"});
         EXPECT_EQ(console->link().state(), QAbstractSocket::UnconnectedState);
-        EXPECT_FALSE(statusStrip().waitProgress().isVisible());
+        EXPECT_FALSE(waitProgress().isVisible());
         EXPECT_EQ(grid().mark(i + 2), LoggerGrid::Mark::Selected);
     }
     prompter.boxes.clear();
@@ -403,7 +403,7 @@ TEST_F(FaultTest, TenMegabyteBurstIsProcessedWhole) {
     EXPECT_TRUE(logged == expectedLog) << "the log differs from what was received";
     const qsizetype counted = expectedLog.size() - 2 * (2 * kPairs + 1);
     EXPECT_EQ(console->replies().logBytes(), static_cast<double>(counted));
-    EXPECT_EQ(replyStatus().logCaption().text(), " " + QString::number(counted) + " bytes");
+    EXPECT_EQ(logCaption().text(), " " + QString::number(counted) + " bytes");
     EXPECT_TRUE(console->replies().logActive());
     EXPECT_EQ(prompter.boxes.size(), 1u);
 
@@ -449,7 +449,7 @@ TEST_P(EndlessLineTest, IsShownWholeOnce) {
     EXPECT_TRUE(trace().isEmpty());
     EXPECT_EQ(console->listing().table().count(), 0);
     EXPECT_TRUE(fileBytes(logPath()) == text + "\r\n");
-    EXPECT_EQ(replyStatus().logCaption().text(), " 1048575 bytes");
+    EXPECT_EQ(logCaption().text(), " 1048575 bytes");
     if (closeLink) {
         expectNoConnection();
     } else {
@@ -525,7 +525,7 @@ TEST_F(FaultTest, EndlessStreamKeepsMemoryFlatAndTheLogBounded) {
     EXPECT_GE(operation().size(), 40);
     EXPECT_EQ(console->listing().table().count(), 0);
     EXPECT_FALSE(console->replies().logActive());
-    EXPECT_EQ(replyStatus().logCaption().text(), QStringLiteral("Desactivado por tamaño"));
+    EXPECT_EQ(logCaption().text(), QStringLiteral("Desactivado por tamaño"));
     const QByteArray logged = fileBytes(logPath());
     const qint64 entries = logged.count("\r\n");
     EXPECT_LE(logged.size() - 2 * entries, SessionLog::kLimitBytes + ReplyFramer::kMaxEntryBytes);
@@ -771,7 +771,7 @@ TEST_P(LogLostTest, IsReportedOnceAndRepliesGoOn) {
     EXPECT_EQ(box.title, "TAVControl");
     EXPECT_EQ(box.text, "Error Log\r\n" + logPath() + ": " + reason);
     EXPECT_FALSE(console->replies().logActive());
-    EXPECT_EQ(replyStatus().logCaption().text(), "Error Log");
+    EXPECT_EQ(logCaption().text(), "Error Log");
 
     reply("later\r\n{more}\r\n");
     EXPECT_EQ(prompter.boxes.size(), 2u);

@@ -323,8 +323,8 @@ TEST_F(SimulatorTest, RebootDropsTheLinkCountsDownAndTheLoggerComesBack) {
     EXPECT_EQ(console->link().state(), QAbstractSocket::UnconnectedState);
     EXPECT_EQ(grid().mark(1), LoggerGrid::Mark::Selected);
     EXPECT_EQ(operation(), (QStringList{"Welcome to TAV-3 logger North", "Reboot in progress"}));
-    EXPECT_TRUE(statusStrip().countdown().isVisible());
-    EXPECT_EQ(statusStrip().countdown().text(), "Waiting ...");
+    EXPECT_TRUE(countdown().isVisible());
+    EXPECT_EQ(countdown().text(), "Waiting ...");
     EXPECT_EQ(console->connection().countdownLeft(), 60);
     EXPECT_EQ(sim.frames(), (QList<QByteArray>{"TAV@01", "TAV@05"}));
 
@@ -341,7 +341,7 @@ TEST_F(SimulatorTest, RebootDropsTheLinkCountsDownAndTheLoggerComesBack) {
         EXPECT_EQ(prompter.texts(), QStringList{"Not able to connect"});
         EXPECT_EQ(grid().mark(1), LoggerGrid::Mark::Selected);
     }
-    EXPECT_FALSE(statusStrip().waitProgress().isVisible());
+    EXPECT_FALSE(waitProgress().isVisible());
     prompter.boxes.clear();
     trigger("Version");
     EXPECT_EQ(prompter.texts(), QStringList{"There is no connection"});
@@ -351,7 +351,7 @@ TEST_F(SimulatorTest, RebootDropsTheLinkCountsDownAndTheLoggerComesBack) {
     ASSERT_TRUE(sim.waitForLog("restart over: reachable again"));
     prompter.boxes.clear();
     connectToSim();
-    EXPECT_FALSE(statusStrip().countdown().isVisible());
+    EXPECT_FALSE(countdown().isVisible());
     EXPECT_TRUE(prompter.boxes.empty()) << prompter.texts().join('|').toStdString();
     EXPECT_EQ(sim.frames(), (QList<QByteArray>{"TAV@01", "TAV@05", "TAV@01"}));
 }
@@ -370,7 +370,7 @@ TEST_F(SimulatorTest, RebootClosesTheLinkWithoutWaitingForTheLogger) {
     ASSERT_TRUE(runSteps(15000));
     EXPECT_EQ(console->link().state(), QAbstractSocket::UnconnectedState);
     EXPECT_EQ(grid().mark(1), LoggerGrid::Mark::Selected);
-    EXPECT_EQ(statusStrip().countdown().text(), "Waiting ...");
+    EXPECT_EQ(countdown().text(), "Waiting ...");
     ASSERT_TRUE(sim.waitForLog("] connection closed"));
     EXPECT_EQ(sim.frames(), (QList<QByteArray>{"TAV@01", "TAV@05"}));
     // The logger never got to close the link or to restart.

@@ -1,9 +1,12 @@
 #include "support/console.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDialog>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QTest>
 
 QStringList entries(const QListWidget &list) {
@@ -26,6 +29,11 @@ QDialog *openDialog(QWidget &main, const char *name) {
         }
     }
     return nullptr;
+}
+
+QColor markColour(const LoggerGrid &grid, int row) {
+    const QTableWidgetItem *item = grid.QTableWidget::item(row - 1, 0);
+    return item ? item->background().color() : QColor();
 }
 
 namespace {
@@ -75,12 +83,24 @@ ReplyList &ConsoleTest::operationList() const {
     return part<ReplyList>(main, "List2");
 }
 
-const StatusStrip &ConsoleTest::statusStrip() const {
-    return part<StatusStrip>(main, "Frame2");
-}
-
 ReplyStatusBox &ConsoleTest::replyStatus() const {
     return part<ReplyStatusBox>(main, "Frame1");
+}
+
+QLabel &ConsoleTest::countdown() const {
+    return part<QLabel>(main, "Cuenta");
+}
+
+QProgressBar &ConsoleTest::waitProgress() const {
+    return part<QProgressBar>(main, "ProgressBar1");
+}
+
+QLabel &ConsoleTest::logCaption() const {
+    return part<QLabel>(main, "Log_Size");
+}
+
+QCheckBox &ConsoleTest::displaySwitch() const {
+    return part<QCheckBox>(main, "Check_Display");
 }
 
 void ConsoleTest::clickCell(int row, int column) {
@@ -114,8 +134,7 @@ bool ConsoleTest::waitEnded(int ms) {
 
 bool ConsoleTest::allRead() {
     // On loopback what the peer has handed to the kernel is at the console's socket at once.
-    return peer.unsent() == 0 && !console->link().moreOnTheWay() &&
-           !console->replies().reading();
+    return peer.unsent() == 0 && !console->link().moreOnTheWay() && !console->replies().reading();
 }
 
 void ConsoleTest::reply(const QByteArray &bytes, int ms) {

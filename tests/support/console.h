@@ -13,13 +13,18 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+class QCheckBox;
 class QDialog;
+class QLabel;
+class QProgressBar;
 class QListWidget;
 
 // The texts of a list's entries, oldest first.
 QStringList entries(const QListWidget &list);
 // A file's bytes, or "<unreadable>".
 QByteArray fileBytes(const QString &path);
+// The colour a grid row's first cell is painted in: what the operator sees of the marks.
+QColor markColour(const LoggerGrid &grid, int row);
 // The visible window of that object name among the console's dialogs, if any.
 QDialog *openDialog(QWidget &main, const char *name);
 
@@ -40,8 +45,12 @@ protected:
     LoggerGrid &grid() const;
     ReplyList &traceList() const;
     ReplyList &operationList() const;
-    const StatusStrip &statusStrip() const;
     ReplyStatusBox &replyStatus() const;
+    QLabel &countdown() const;
+    QProgressBar &waitProgress() const;
+    QLabel &logCaption() const;
+    QCheckBox &displaySwitch() const;
+    QColor markColour(int row) const { return ::markColour(grid(), row); }
 
     // Mouse click on a grid cell (row 1..39).
     void clickCell(int row, int column);

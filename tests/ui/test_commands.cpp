@@ -197,9 +197,9 @@ TEST_F(CommandTest, ConfirmedRebootDropsTheLinkMarksTheRowAndShowsTheCountdown) 
     clock.advance(10);
     EXPECT_EQ(console->link().state(), QAbstractSocket::UnconnectedState);
     EXPECT_EQ(grid().mark(1), LoggerGrid::Mark::Selected);
-    EXPECT_EQ(grid().markColour(1), QColor(255, 0, 0));
-    EXPECT_EQ(statusStrip().countdown().text(), "Waiting ...");
-    EXPECT_TRUE(statusStrip().countdown().isVisible());
+    EXPECT_EQ(markColour(1), QColor(255, 0, 0));
+    EXPECT_EQ(countdown().text(), "Waiting ...");
+    EXPECT_TRUE(countdown().isVisible());
     clock.advance(10);
-    EXPECT_EQ(statusStrip().countdown().text(), "Waiting ... 59");
+    EXPECT_EQ(countdown().text(), "Waiting ... 59");
 }

@@ -107,12 +107,12 @@ TEST_F(MainWindowTest, StartsIdleWithDisplayOnAndNothingSelected) {
     EXPECT_EQ(main->windowTitle(), "Mirvane");
     EXPECT_EQ(traceList().count(), 0);
     EXPECT_EQ(operationList().count(), 0);
-    EXPECT_FALSE(statusStrip().countdown().isVisible());
-    EXPECT_EQ(statusStrip().countdown().text(), "Reconnecting...");
-    EXPECT_FALSE(statusStrip().waitProgress().isVisible());
+    EXPECT_FALSE(countdown().isVisible());
+    EXPECT_EQ(countdown().text(), "Reconnecting...");
+    EXPECT_FALSE(waitProgress().isVisible());
     EXPECT_TRUE(main->findChild<QCheckBox *>("Check_Display")->isChecked());
     EXPECT_EQ(main->findChild<QCheckBox *>("Check_Display")->text(), "Display ON");
-    EXPECT_EQ(replyStatus().logCaption().text(), "");
+    EXPECT_EQ(logCaption().text(), "");
     EXPECT_FALSE(console->connection().keepAliveOn());
     EXPECT_EQ(grid().selectedRow(), 0);
     EXPECT_FALSE(console->listing().isOpen());
@@ -133,11 +133,11 @@ TEST_F(MainWindowTest, LabelsSpeakTheirTextAndListsAndGridHaveNames) {
     EXPECT_EQ(main->findChild<QLabel *>("Label3")->text(), "Logger remote control");
     EXPECT_EQ(main->findChild<QLabel *>("Label1")->text(), "Log added:");
     // Labels and the switch speak their own text to screen readers; lists and grid get names.
-    EXPECT_TRUE(statusStrip().countdown().accessibleName().isEmpty());
+    EXPECT_TRUE(countdown().accessibleName().isEmpty());
     // The log state is named with its caption and what it says, and follows it.
-    EXPECT_EQ(replyStatus().logCaption().accessibleName(), "Log added:");
+    EXPECT_EQ(logCaption().accessibleName(), "Log added:");
     replyStatus().setLogCaption(" 2048 bytes");
-    EXPECT_EQ(replyStatus().logCaption().accessibleName(), "Log added: 2048 bytes");
+    EXPECT_EQ(logCaption().accessibleName(), "Log added: 2048 bytes");
     EXPECT_TRUE(main->findChild<QCheckBox *>("Check_Display")->accessibleName().isEmpty());
     EXPECT_EQ(traceList().accessibleName(), "Trace list");
     EXPECT_EQ(operationList().accessibleName(), "Operation list");
@@ -164,7 +164,7 @@ TEST_F(MainWindowTest, MenuTreeIsCompleteAndInOrder) {
 TEST(StatusStripTest, WaitProgressClampsAndHides) {
     StatusStrip strip;
     strip.show();
-    const QProgressBar &bar = strip.waitProgress();
+    const QProgressBar &bar = *strip.findChild<QProgressBar *>();
     EXPECT_FALSE(bar.isVisible());
     strip.startWait();
     EXPECT_TRUE(bar.isVisible());

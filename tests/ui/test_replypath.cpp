@@ -178,7 +178,7 @@ TEST_F(ReplyPathTest, DisplaySwitchOffStopsTheListsButNotTheLogOrTheParameters) 
     EXPECT_EQ(console->listing().table().count(), 1);
     EXPECT_EQ(console->listing().table().name(0), "A");
     EXPECT_EQ(fileBytes(logPath()), "trace\r\nA:1\r\n");
-    EXPECT_EQ(replyStatus().logCaption().text(), " 8 bytes");
+    EXPECT_EQ(logCaption().text(), " 8 bytes");
     box.click();
     EXPECT_EQ(box.text(), "Display ON");
     EXPECT_EQ(box.palette().color(QPalette::WindowText), QColor(0, 0, 0));
@@ -189,12 +189,12 @@ TEST_F(ReplyPathTest, LogHoldsEveryEntryByteForByte) {
     EXPECT_EQ(prompter.boxes.back().text, "Warning\r\nInit log?");
     EXPECT_EQ(prompter.boxes.back().title, "Warning");
     EXPECT_TRUE(prompter.boxes.back().question);
-    EXPECT_EQ(replyStatus().logCaption().text(), "Log Activado");
+    EXPECT_EQ(logCaption().text(), "Log Activado");
     reply(QByteArray("x{op}y\r\n\xF1\x80\xFF\0z\r\n", 15));
     const QByteArray expected("xy\r\nop\r\n\xF1\x80\xFF\0z\r\n", 15);
     EXPECT_EQ(fileBytes(logPath()).toHex(' '), expected.toHex(' '));
     EXPECT_EQ(console->replies().logBytes(), 9);
-    EXPECT_EQ(replyStatus().logCaption().text(), " 9 bytes");
+    EXPECT_EQ(logCaption().text(), " 9 bytes");
     EXPECT_EQ(trace().last(), QString::fromUtf8("ñ€ÿ") + QChar(0) + "z");
 }
 
@@ -202,16 +202,16 @@ TEST_F(ReplyPathTest, ActivateAppendsOrStartsAfreshAndRefusesTwice) {
     activateLog(true);
     reply("first\r\n");
     trigger("Desactivar_Log");
-    EXPECT_EQ(replyStatus().logCaption().text(), "Log Desactivado");
+    EXPECT_EQ(logCaption().text(), "Log Desactivado");
     activateLog(false);
     reply("second\r\n");
     EXPECT_EQ(fileBytes(logPath()), "first\r\nsecond\r\n");
-    EXPECT_EQ(replyStatus().logCaption().text(), " 6 bytes");
+    EXPECT_EQ(logCaption().text(), " 6 bytes");
 
     prompter.boxes.clear();
     trigger("Activar_Log");
     EXPECT_EQ(prompter.texts(), QStringList{"Log already activated"});
-    EXPECT_EQ(replyStatus().logCaption().text(), " 6 bytes");
+    EXPECT_EQ(logCaption().text(), " 6 bytes");
     EXPECT_TRUE(console->replies().logActive());
 
     trigger("Desactivar_Log");
@@ -230,7 +230,7 @@ TEST_F(ReplyPathTest, DeactivateWhileInactiveSaysSoAndSetsTheCaption) {
     trigger("Desactivar_Log");
     EXPECT_EQ(prompter.texts(), QStringList{"Log no activate"});
     EXPECT_EQ(prompter.boxes[0].title, "TAVControl");
-    EXPECT_EQ(replyStatus().logCaption().text(), "Log Desactivado");
+    EXPECT_EQ(logCaption().text(), "Log Desactivado");
     EXPECT_FALSE(console->replies().logActive());
 }
 
@@ -239,10 +239,10 @@ TEST_F(ReplyPathTest, LogClosesItselfOncePastTenMillionCharacters) {
     reply(QByteArray(10'000'000 - 3, 'x') + "\r\n");
     reply("abc\r\n");
     EXPECT_TRUE(console->replies().logActive());
-    EXPECT_EQ(replyStatus().logCaption().text(), " 10000000 bytes");
+    EXPECT_EQ(logCaption().text(), " 10000000 bytes");
     reply("d\r\ne\r\n");
     EXPECT_FALSE(console->replies().logActive());
-    EXPECT_EQ(replyStatus().logCaption().text(), QStringLiteral("Desactivado por tamaño"));
+    EXPECT_EQ(logCaption().text(), QStringLiteral("Desactivado por tamaño"));
     // The whole arrival that passed the limit is in the file; nothing after it.
     reply("f\r\n");
     const QByteArray logged = fileBytes(logPath());
@@ -261,7 +261,7 @@ TEST_F(ReplyPathTest, ALogThatCannotBeOpenedIsReportedAndStaysOff) {
     EXPECT_TRUE(prompter.boxes[1].text.startsWith("Cannot open " + logPath() + ": "))
         << prompter.boxes[1].text.toStdString();
     EXPECT_FALSE(console->replies().logActive());
-    EXPECT_EQ(replyStatus().logCaption().text(), "");
+    EXPECT_EQ(logCaption().text(), "");
 }
 
 TEST_F(ReplyPathTest, AFailedWriteStopsTheLogAndTellsTheOperatorOnce) {
@@ -275,7 +275,7 @@ TEST_F(ReplyPathTest, AFailedWriteStopsTheLogAndTellsTheOperatorOnce) {
     ASSERT_EQ(prompter.boxes.size(), 1u) << prompter.texts().join('|').toStdString();
     EXPECT_TRUE(prompter.boxes[0].text.startsWith("Error Log\r\n"));
     EXPECT_FALSE(console->replies().logActive());
-    EXPECT_EQ(replyStatus().logCaption().text(), "Error Log");
+    EXPECT_EQ(logCaption().text(), "Error Log");
     EXPECT_EQ(trace(), (QStringList{"one", "two", "three"}));
 }
 
@@ -354,7 +354,7 @@ TEST_F(ReplyPathTest, AFloodIsLoggedExactlyInAFewWritesPerPage) {
     EXPECT_EQ(QCryptographicHash::hash(file, QCryptographicHash::Sha256).toHex(),
               QCryptographicHash::hash(logged, QCryptographicHash::Sha256).toHex());
     EXPECT_EQ(file.size(), logged.size());
-    EXPECT_EQ(replyStatus().logCaption().text(),
+    EXPECT_EQ(logCaption().text(),
               ' ' + QString::number(logged.size() - 2 * (kLines + 1)) + " bytes");
     if (writesBefore >= 0) {
         // Two writes per page of log and a few for the window; one per entry would be 40,001.

@@ -14,9 +14,6 @@ class StatusStrip final : public QFrame {
 public:
     explicit StatusStrip(QWidget *parent = nullptr);
 
-    const QLabel &countdown() const { return *m_countdown; }
-    const QProgressBar &waitProgress() const { return *m_progress; }
-
     void startWait();
     // Out-of-range values are held at 0 and 100.
     void showWaitProgress(int percent);

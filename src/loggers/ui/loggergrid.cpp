@@ -159,11 +159,6 @@ LoggerGrid::Mark LoggerGrid::mark(int row) const {
     return Mark::None;
 }
 
-QColor LoggerGrid::markColour(int row) const {
-    const auto *it = item(row, 0);
-    return it ? it->background().color() : QColor();
-}
-
 void LoggerGrid::paintMark(int row) {
     auto *it = item(row, 0);
     if (!it) {

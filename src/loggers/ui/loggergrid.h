@@ -32,8 +32,6 @@ public:
     void setCell(int row, int column, const QString &text);
     int selectedRow() const { return m_selected; }
     Mark mark(int row) const;
-    // The colour painted, for checks from outside; the grid never reads it back.
-    QColor markColour(int row) const;
 
     // The operator picked this logger.
     void select(int row);

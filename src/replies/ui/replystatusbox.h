@@ -14,8 +14,6 @@ class ReplyStatusBox final : public QFrame {
 public:
     explicit ReplyStatusBox(QWidget *parent = nullptr);
 
-    const QCheckBox &displaySwitch() const { return *m_display; }
-    const QLabel &logCaption() const { return *m_logSize; }
     bool displayOn() const;
 
     // Ticks the switch as the operator would, caption and colour included.
