@@ -193,11 +193,22 @@ public:
         m_connected = false;
         m_thread = std::thread([this] { serve(); });
     }
-    // Waits until the connection has ended (the peer closed it).
+    // Waits until the connection has ended (the peer closed it). A console that never
+    // connected is stood in for by a connection that closes at once, so the thread ends.
     void join() {
-        if (m_thread.joinable()) {
-            m_thread.join();
+        if (!m_thread.joinable()) {
+            return;
         }
+        if (!m_connected) {
+            const int wake = ::socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in addr{};
+            addr.sin_family = AF_INET;
+            addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            addr.sin_port = htons(static_cast<uint16_t>(m_port));
+            ::connect(wake, reinterpret_cast<sockaddr *>(&addr), sizeof addr);
+            ::close(wake);
+        }
+        m_thread.join();
     }
     bool connected() const { return m_connected; }
     double greetedMs() const { return m_greetedMs; }
@@ -570,7 +581,14 @@ int main(int argc, char **argv) {
                 logSettings.push_back(true);
             }
         } else {
-            consoles.push_back(arg);
+            // Each console runs in a folder of its own, so a relative path would name nothing.
+            char *absolute = ::realpath(arg.c_str(), nullptr);
+            if (absolute == nullptr || ::access(absolute, X_OK) != 0) {
+                std::fprintf(stderr, "%s: not an executable console\n", arg.c_str());
+                return 2;
+            }
+            consoles.emplace_back(absolute);
+            std::free(absolute);
         }
     }
     if (consoles.empty() || std::getenv("DISPLAY") == nullptr) {
