@@ -7,9 +7,6 @@ namespace {
 // The reference layout, in pixels.
 constexpr int kLeftWidth = 545;
 constexpr int kGap = 7;
-constexpr int kGridWidth = 297;
-constexpr int kStripHeight = 49;
-constexpr int kStatusHeight = 65;
 constexpr int kTraceHeight = 436;
 constexpr int kListGap = 4;
 constexpr int kOperationHeight = 148;
@@ -20,6 +17,10 @@ constexpr int kMinLeftWidth = 280;
 constexpr int kMinTraceHeight = 100;
 constexpr int kMinOperationHeight = 80;
 constexpr int kMinGridHeight = 120;
+
+// The reference layout's parts fill the reference area.
+static_assert(kLeftWidth + kGap + ConsoleLayout::kGridWidth + 1 ==
+              ConsoleLayout::kReferenceArea.width());
 
 } // namespace
 

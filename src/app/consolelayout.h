@@ -13,15 +13,19 @@ struct ConsoleLayout {
     QRect operation; // operation list
     QRect grid;      // logger grid
 
+    static constexpr QSize kReferenceArea{850, 633};
+    // The reference sizes of the parts that can need more at a larger font.
+    static constexpr int kGridWidth = 297;
+    static constexpr int kStripHeight = 49;
+    static constexpr int kStatusHeight = 65;
+
     // What the parts need at the current font beyond the reference: the grid's width, and
     // the two top boxes' heights.
     struct Needs {
-        int gridWidth = 297;
-        int stripHeight = 49;
-        int statusHeight = 65;
+        int gridWidth = kGridWidth;
+        int stripHeight = kStripHeight;
+        int statusHeight = kStatusHeight;
     };
-
-    static constexpr QSize kReferenceArea{850, 633};
 
     // The area the window asks for: the reference, widened and heightened by the needs.
     static QSize preferredArea(const Needs &needs);

@@ -27,14 +27,16 @@ static void initResources() {
     Q_INIT_RESOURCE(mirvane);
 }
 
+static_assert(LoggerGrid::kReferenceWidth == ConsoleLayout::kGridWidth);
+
 namespace {
 
 // The window's central area: asks for the reference size (or what a larger font needs) and
 // places the parts again whenever its size changes.
 class ConsoleArea final : public QWidget {
 public:
-    using Place = std::function<ConsoleLayout::Needs()>;
-    ConsoleArea(Place needs, std::function<void(const ConsoleLayout &)> apply)
+    using Needs = std::function<ConsoleLayout::Needs()>;
+    ConsoleArea(Needs needs, std::function<void(const ConsoleLayout &)> apply)
         : m_needs(std::move(needs)), m_apply(std::move(apply)) {}
     QSize sizeHint() const override { return ConsoleLayout::preferredArea(m_needs()); }
     QSize minimumSizeHint() const override { return ConsoleLayout::minimumArea(m_needs()); }
@@ -57,7 +59,7 @@ protected:
     }
 
 private:
-    Place m_needs;
+    Needs m_needs;
     std::function<void(const ConsoleLayout &)> m_apply;
 };
 
@@ -96,8 +98,9 @@ MainWindow::~MainWindow() = default;
 void MainWindow::layOut() {
     auto *area = new ConsoleArea(
         [this] {
-            return ConsoleLayout::Needs{m_grid->neededWidth(), neededHeight(*m_statusStrip, 49),
-                                        neededHeight(*m_replyStatus, 65)};
+            return ConsoleLayout::Needs{m_grid->neededWidth(),
+                                        neededHeight(*m_statusStrip, ConsoleLayout::kStripHeight),
+                                        neededHeight(*m_replyStatus, ConsoleLayout::kStatusHeight)};
         },
         [this](const ConsoleLayout &layout) {
             m_statusStrip->setGeometry(layout.strip);

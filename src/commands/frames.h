@@ -14,6 +14,12 @@ namespace frames {
 // "TAV@" + code as two decimal digits, leading zero kept (0..99).
 QByteArray command(int code);
 
+// The codes of a session's own frames, which no menu entry sends: the greeting that opens
+// it, the goodbye that ends it, and the keep-alive.
+inline constexpr int kLogOn = 1;
+inline constexpr int kLogOff = 2;
+inline constexpr int kKeepAlive = 7;
+
 // "TAV@04" + name + ":" + value, both as they stand.
 QByteArray parameter(QByteArrayView name, QByteArrayView value);
 

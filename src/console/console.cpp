@@ -53,10 +53,8 @@ Console::LoggerListRead Console::loadLoggers(const QString &exampleList) {
     result.list = parseLoggerList(read.bytes);
     m_ftp = result.list.ftp;
     const auto loggers =
-        std::count_if(result.list.rows.begin(), result.list.rows.end(), [](const auto &row) {
-            return std::any_of(row.begin(), row.end(),
-                               [](const QByteArray &cell) { return !cell.isEmpty(); });
-        });
+        std::count_if(result.list.rows.begin(), result.list.rows.end(),
+                      [](const auto &row) { return !LoggerList::isEmptyRow(row); });
     tellOnStandardError(texts::listRead(path, static_cast<int>(loggers)));
     tellDoubts(path, result.list);
     result.emptyGridHint = texts::noLoggersHint(path);

@@ -3,17 +3,9 @@
 #include "base/prompter.h"
 #include "commands/frames.h"
 #include "link/link.h"
-#include "link/target.h"
+#include "loggers/target.h"
 
 #include <cmath>
-
-namespace {
-
-constexpr int kTavLogon = 1;
-constexpr int kTavLogoff = 2;
-constexpr int kTavKeepAlive = 7;
-
-} // namespace
 
 Connection::Connection(Link &link, Prompter &prompter, const Clock &clock, QObject *parent)
     : QObject(parent), m_link(link), m_prompter(prompter), m_steps(clock, prompter, this),
@@ -97,7 +89,7 @@ bool Connection::waitIsOver(qint64 elapsed) {
 void Connection::finishWait(int row, int attempt) {
     if (m_link.isConnected()) {
         Q_EMIT rowConnected(row);
-        send(frames::command(kTavLogon));
+        send(frames::command(frames::kLogOn));
         Q_EMIT waitEnded();
         return;
     }
@@ -127,7 +119,7 @@ void Connection::selectionMoved() {
 
 void Connection::sayGoodbye() {
     if (m_link.isConnected()) {
-        m_link.send(frames::command(kTavLogoff));
+        m_link.send(frames::command(frames::kLogOff));
         m_goodbyeSaid = true;
     }
 }
@@ -218,7 +210,7 @@ void Connection::keepAliveTick() {
         return;
     }
     if (m_link.isConnected()) {
-        m_link.send(frames::command(kTavKeepAlive));
+        m_link.send(frames::command(frames::kKeepAlive));
         return;
     }
     m_keepAliveBoxOpen = true;

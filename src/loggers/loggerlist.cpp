@@ -1,5 +1,7 @@
 #include "loggers/loggerlist.h"
 
+#include "loggers/target.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -127,7 +129,8 @@ private:
         if (isBlank(row[1])) {
             doubt(LoggerList::Doubt::Kind::EmptyHost, {});
         }
-        if (!isPort(row[2])) {
+        // Decoded as the grid shows it, and judged by the rule Connect applies.
+        if (!parsePort(decodeListText(row[2], m_list.encoding))) {
             doubt(LoggerList::Doubt::Kind::PortNotANumber, row[2]);
         }
     }
@@ -157,22 +160,6 @@ private:
     static bool isBlank(QByteArrayView text) {
         return std::all_of(text.begin(), text.end(),
                            [](char c) { return c == ' ' || c == '\t' || c == '\r'; });
-    }
-
-    // What Connect takes for a port: 1 to 65535 in decimal digits, blanks around allowed.
-    static bool isPort(QByteArrayView text) {
-        text = text.trimmed();
-        if (text.isEmpty() || text.size() > 5) {
-            return false;
-        }
-        int value = 0;
-        for (const char c : text) {
-            if (c < '0' || c > '9') {
-                return false;
-            }
-            value = value * 10 + (c - '0');
-        }
-        return value >= 1 && value <= 65535;
     }
 
     LoggerList m_list;

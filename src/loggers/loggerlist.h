@@ -54,6 +54,11 @@ struct LoggerList {
     static constexpr int kMaxDoubts = 20;
     std::vector<Doubt> doubts;
     int unlistedDoubts = 0;
+
+    // A row the file wrote nothing into: no logger, though it occupies its grid row.
+    static bool isEmptyRow(const std::array<QByteArray, 3> &row) {
+        return row[0].isEmpty() && row[1].isEmpty() && row[2].isEmpty();
+    }
 };
 
 LoggerList parseLoggerList(QByteArrayView text);

@@ -60,12 +60,11 @@ std::optional<QString> SessionLog::open(const QString &path, Mode mode) {
         return failure;
     }
     m_wholeSize = m_file.size();
-    m_open = true;
     return std::nullopt;
 }
 
 bool SessionLog::write(QByteArrayView entry) {
-    if (!m_open) {
+    if (!m_file.isOpen()) {
         m_error = texts::kLogNotOpen;
         return false;
     }
@@ -163,7 +162,6 @@ void SessionLog::close() {
         writeGathered(); // a failure here has no one left to tell; the file stays whole
         m_file.close();
     }
-    m_open = false;
     // A long entry's buffer is not kept while logging is off.
     m_gathered = QByteArray();
     m_entryEnds = std::vector<qsizetype>();

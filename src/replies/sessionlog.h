@@ -22,7 +22,7 @@ public:
     // for the operator (e.g. "not a regular file" for a FIFO or device, which is refused without
     // blocking) and stays closed; nullopt on success.
     std::optional<QString> open(const QString &path, Mode mode);
-    bool isOpen() const { return m_open; }
+    bool isOpen() const { return m_file.isOpen(); }
     // Takes the entry's bytes exactly, then CR LF (bytes 13, 10), for the next flush(). False
     // when the log is closed.
     bool write(QByteArrayView entry);
@@ -59,6 +59,5 @@ private:
     QByteArray m_gathered;
     std::vector<qsizetype> m_entryEnds;
     qint64 m_wholeSize = 0; // file size after the last whole entry
-    bool m_open = false;    // asked for every entry: kept here rather than asked of the file
     qint64 m_bytesWritten = 0;
 };

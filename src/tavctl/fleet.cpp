@@ -22,8 +22,7 @@ FleetOutcome readFleet(const QString &path) {
     FleetOutcome fleet;
     for (std::size_t i = 0; i < list.rows.size(); ++i) {
         const auto &cells = list.rows[i];
-        if (std::all_of(cells.begin(), cells.end(),
-                        [](const QByteArray &c) { return c.isEmpty(); })) {
+        if (LoggerList::isEmptyRow(cells)) {
             continue;
         }
         LoggerEntry entry;

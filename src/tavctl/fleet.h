@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/target.h"
+#include "loggers/target.h"
 
 #include <QString>
 #include <QStringList>

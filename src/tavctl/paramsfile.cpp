@@ -13,9 +13,7 @@ namespace {
 constexpr qsizetype kMaxNameBytes = 200;
 
 bool unsafe(QChar ch) {
-    const char16_t u = ch.unicode();
-    return u < 0x20 || u == 0x7f || (u >= 0x80 && u <= 0x9f) ||
-           QStringView(u"/\\:*?\"<>|").contains(ch);
+    return ch.category() == QChar::Other_Control || QStringView(u"/\\:*?\"<>|").contains(ch);
 }
 
 } // namespace

@@ -14,9 +14,10 @@ QString terminalSafe(const QString &text) {
     QString out;
     out.reserve(text.size());
     for (const QChar ch : text) {
-        const char16_t u = ch.unicode();
-        if (u < 0x20 || u == 0x7f || (u >= 0x80 && u <= 0x9f)) {
-            out += QStringLiteral("\\x%1").arg(static_cast<int>(u), 2, 16, QLatin1Char('0'));
+        // C0, DEL and C1: a terminal would act on them.
+        if (ch.category() == QChar::Other_Control) {
+            out += QStringLiteral("\\x%1").arg(static_cast<int>(ch.unicode()), 2, 16,
+                                               QLatin1Char('0'));
         } else {
             out += ch;
         }

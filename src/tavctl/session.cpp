@@ -12,8 +12,6 @@
 namespace tavctl {
 namespace {
 
-constexpr int kGreetingCode = 1;
-constexpr int kGoodbyeCode = 2;
 constexpr qint64 kSliceBytes = 64 * 1024;
 // The socket holds at most this much unread: a logger that sends faster than the session
 // reads is slowed by TCP instead of filling memory.
@@ -85,7 +83,7 @@ void Session::onConnected() {
     // Frames are a few bytes each and each waits for its reply: no Nagle delay.
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     note(QStringLiteral("connected"));
-    send(frames::command(kGreetingCode), Phase::Greeting);
+    send(frames::command(frames::kLogOn), Phase::Greeting);
 }
 
 void Session::onReadyRead() {
@@ -198,7 +196,7 @@ void Session::sendNext() {
 void Session::sayGoodbye() {
     flushRemainder();
     m_listing.end();
-    send(frames::command(kGoodbyeCode), Phase::Goodbye);
+    send(frames::command(frames::kLogOff), Phase::Goodbye);
 }
 
 void Session::send(const QByteArray &frame, Phase next) {

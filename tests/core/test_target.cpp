@@ -1,4 +1,4 @@
-#include "link/target.h"
+#include "loggers/target.h"
 
 #include <gtest/gtest.h>
 

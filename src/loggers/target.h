@@ -14,5 +14,9 @@ struct Target {
 inline constexpr qsizetype kMaxHostChars = 253;
 
 // Nullopt for an empty or over-long host, a host with control characters, or a port that
-// is not a plain decimal number from 1 to 65535 (a NUL or a sign included).
+// parsePort() refuses.
 std::optional<Target> parseTarget(const QString &hostText, const QString &portText);
+
+// Nullopt unless the text, blanks around it aside, is a plain decimal number from 1 to 65535
+// (a NUL or a sign included).
+std::optional<quint16> parsePort(QStringView portText);

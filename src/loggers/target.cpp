@@ -1,15 +1,26 @@
-#include "link/target.h"
+#include "loggers/target.h"
 
 std::optional<Target> parseTarget(const QString &hostText, const QString &portText) {
     const QString host = hostText.trimmed();
-    const QString port = portText.trimmed();
-    if (host.isEmpty() || host.size() > kMaxHostChars || port.isEmpty() || port.size() > 5) {
+    if (host.isEmpty() || host.size() > kMaxHostChars) {
         return std::nullopt;
     }
     for (const QChar ch : host) {
         if (ch.category() == QChar::Other_Control) {
             return std::nullopt;
         }
+    }
+    const std::optional<quint16> port = parsePort(portText);
+    if (!port) {
+        return std::nullopt;
+    }
+    return Target{host, *port};
+}
+
+std::optional<quint16> parsePort(QStringView portText) {
+    const QStringView port = portText.trimmed();
+    if (port.isEmpty() || port.size() > 5) {
+        return std::nullopt;
     }
     // Digit by digit: QString::toInt stops at a NUL and still reports success.
     int value = 0;
@@ -22,5 +33,5 @@ std::optional<Target> parseTarget(const QString &hostText, const QString &portTe
     if (value < 1 || value > 65535) {
         return std::nullopt;
     }
-    return Target{host, static_cast<quint16>(value)};
+    return static_cast<quint16>(value);
 }
