@@ -138,6 +138,8 @@ TEST_F(MainWindowTest, LabelsSpeakTheirTextAndListsAndGridHaveNames) {
     EXPECT_EQ(logCaption().accessibleName(), "Log added:");
     replyStatus().setLogCaption(" 2048 bytes");
     EXPECT_EQ(logCaption().accessibleName(), "Log added: 2048 bytes");
+    replyStatus().setLogCaption("Log Activado");
+    EXPECT_EQ(logCaption().accessibleName(), "Log added: Log Activado");
     EXPECT_TRUE(main->findChild<QCheckBox *>("Check_Display")->accessibleName().isEmpty());
     EXPECT_EQ(traceList().accessibleName(), "Trace list");
     EXPECT_EQ(operationList().accessibleName(), "Operation list");

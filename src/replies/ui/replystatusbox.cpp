@@ -60,6 +60,8 @@ void ReplyStatusBox::showSwitch() {
 void ReplyStatusBox::setLogCaption(const QString &caption) {
     m_logSize->setText(caption);
     // Named with its caption and what it says, so a screen reader tells both: a label
-    // named only "Log added:" would no longer be read at all.
-    m_logSize->setAccessibleName(texts::kLogAdded + caption);
+    // named only "Log added:" would no longer be read at all. The byte count's caption begins
+    // with a blank, the others do not: one blank between them either way.
+    m_logSize->setAccessibleName(
+        (texts::kLogAdded + QLatin1Char(' ') + caption.trimmed()).trimmed());
 }
